@@ -1,0 +1,80 @@
+# Build helpers shared by every subsystem folder: libraries, whole-archive linking and labelled tests.
+
+# tovik_library(<name> SOURCES ... [DEPS ...]) builds the static library tovik_<name>.
+# Sources include each other from the repository root ("core/Vector4.h"). Our own libraries refer to
+# each other in both directions (the scene draws bodies, bodies read textures), so they are not linked
+# to each other here: every program names all of ours it needs and links them whole (tovik_link_whole).
+# Only the external libraries in DEPS are linked.
+function(tovik_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(tovik_${name} STATIC ${ARG_SOURCES})
+  target_include_directories(tovik_${name} PUBLIC ${CMAKE_SOURCE_DIR})
+  foreach(dep ${ARG_DEPS})
+    if(NOT dep MATCHES "^tovik_")
+      target_link_libraries(tovik_${name} PUBLIC ${dep})
+    endif()
+  endforeach()
+endfunction()
+
+# Serialisable classes register themselves during static initialisation, so a program must keep
+# every object file of our libraries, referenced or not.
+function(tovik_link_whole target)
+  foreach(lib ${ARGN})
+    if(lib MATCHES "^tovik_")
+      target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
+    else()
+      target_link_libraries(${target} PRIVATE ${lib})
+    endif()
+  endforeach()
+endfunction()
+
+# tovik_test(<name> LABEL <label> [GL] SOURCES ... LIBS ...)
+# GL tests make a headless context; the sanitizer build leaves them out.
+function(tovik_test name)
+  cmake_parse_arguments(ARG "GL;E2E" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(TOVIK_SANITIZE AND (ARG_GL OR ARG_E2E))
+    return()
+  endif()
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests)
+  tovik_link_whole(${name} ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE GTest::gtest_main GTest::gmock)
+  target_compile_definitions(${name} PRIVATE
+    TOVIK_SOURCE_DIR="${CMAKE_SOURCE_DIR}" TOVIK_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  set(labels ${ARG_LABEL})
+  set(env "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home" "ALSOFT_CONF=${CMAKE_SOURCE_DIR}/tests/alsoft-null.conf")
+  if(ARG_GL)
+    list(APPEND labels gl)
+    list(APPEND env "SDL_VIDEODRIVER=offscreen")
+  endif()
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
+endfunction()
+
+# tovik_benchmark(<name> SOURCES ... LIBS ...): a Google Benchmark program, plus a short ctest run
+# (label "bench") so that every test run shows the figures.
+function(tovik_benchmark name)
+  cmake_parse_arguments(ARG "GL" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+  tovik_link_whole(${name} ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark)
+  add_test(NAME ${name} COMMAND ${name} --benchmark_min_time=0.05 WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set(env "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home")
+  if(ARG_GL)
+    list(APPEND env "SDL_VIDEODRIVER=offscreen")
+  endif()
+  set_tests_properties(${name} PROPERTIES LABELS bench TIMEOUT 600 ENVIRONMENT "${env}")
+endfunction()
+
+# Symlinks a data folder of the repository beside the binaries.
+function(tovik_link_data folder)
+  if(EXISTS ${CMAKE_SOURCE_DIR}/${folder} AND NOT EXISTS ${CMAKE_BINARY_DIR}/${folder})
+    file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${folder} ${CMAKE_BINARY_DIR}/${folder} SYMBOLIC)
+  endif()
+endfunction()
