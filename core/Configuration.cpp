@@ -1,0 +1,87 @@
+// The settings store: reading and writing "config.cfg" with the text format's map readers and writers.
+#include "core/Configuration.h"
+
+#include "core/FileLookup.h"
+#include "core/FileReader.h"
+#include "core/FileWriter.h"
+#include "core/TextFormat.h"
+
+Configuration::Configuration(const std::string& name, const std::string& defaultsFile) : fileName(name) {
+    std::string found;
+    if (!defaultsFile.empty() && !findFile(name, found) && findFile(defaultsFile, found))
+        load(defaultsFile);
+    else
+        load(name);
+}
+
+bool Configuration::load(const std::string& file) {
+    FileReader reader(file);
+    if (!reader.isOpen()) return false;
+    readValue(reader, *this);
+    return !reader.hasFailed();
+}
+
+bool Configuration::save() const {
+    FileWriter writer(fileName);
+    BaseOutStream& out = writer.objectStream(const_cast<Configuration*>(this), "Configuration");
+    writeConfiguration(out, *this);
+    return writer.close();
+}
+
+void Configuration::read(BaseInStream& in, int) {
+    std::string key;
+    while (readKey(in, key)) {
+        if (key == "bools")
+            readValue(in, bools);
+        else if (key == "ints")
+            readValue(in, ints);
+        else if (key == "floats")
+            readValue(in, floats);
+        else if (key == "strings")
+            readValue(in, strings);
+        else {
+            reportUnknownKey(in, key);
+            break;
+        }
+        in.attributes.clear();
+    }
+}
+
+void Configuration::write(BaseOutStream& out, int) const {
+    writeField(out, "bools", bools);
+    writeField(out, "ints", ints);
+    writeField(out, "floats", floats);
+    writeField(out, "strings", strings);
+    writeEnd(out);
+}
+
+namespace {
+template <class M>
+typename M::mapped_type lookup(const M& map, const std::string& key, const typename M::mapped_type& fallback) {
+    auto found = map.find(key);
+    return found == map.end() ? fallback : found->second;
+}
+}  // namespace
+
+bool Configuration::getBool(const std::string& key, bool fallback) const { return lookup(bools, key, fallback); }
+int Configuration::getInt(const std::string& key, int fallback) const { return lookup(ints, key, fallback); }
+float Configuration::getFloat(const std::string& key, float fallback) const { return lookup(floats, key, fallback); }
+std::string Configuration::getString(const std::string& key, const std::string& fallback) const {
+    return lookup(strings, key, fallback);
+}
+
+BaseOutStream& writeConfiguration(BaseOutStream& out, const Configuration& settings) {
+    writeStringToken(out, "Configuration");
+    writeValue(out, settings.getVersion());
+    writeCode(out, BaseOutStream::lineEnd);
+    settings.write(out, settings.getVersion());
+    return out;
+}
+
+Configuration& getConfiguration() {
+    // Never destroyed: nothing is written at exit, and late users at exit still find it.
+    static Configuration* settings = new Configuration("config.cfg", "Content/config.cfg");
+    return *settings;
+}
+
+Configuration& configuration = getConfiguration();

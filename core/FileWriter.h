@@ -1,0 +1,48 @@
+// Token output into a data file. The text collects in memory and close() writes it whole: into a
+// temporary file beside the target that then replaces it, so a crash or a full disk never leaves a
+// half-written file. A target ending in ".png" becomes a PNG level file (a screenshot carrying the text).
+#pragma once
+
+#include <string>
+
+#include "core/TextOutStream.h"
+
+class FileWriter : public TextOutStream {
+public:
+    // The target is resolved by the file lookup, so an existing file is rewritten where it was found
+    // and a new one is created at the name as given.
+    explicit FileWriter(const std::string& target);
+    // Closes the writer if close() was not called.
+    ~FileWriter() override;
+
+    // Writes the file. Returns false (after reporting "Could not open file \"<path>\": <reason>")
+    // when it could not be written; the old file, if any, is then left as it was. Later calls return
+    // the first result and write nothing.
+    bool close();
+    // Closes without writing anything (the target is left as it was).
+    void discard() { closed = true; }
+    // False once writing has failed.
+    bool ok() const { return succeeded; }
+
+    bool isPngMode() const { return pngMode; }
+    const std::string& getPath() const { return path; }
+    // Everything written so far.
+    const std::string& getText() const { return text; }
+
+protected:
+    void put(const char* data, std::size_t size) override { text.append(data, size); }
+
+private:
+    bool writeTextFile();
+    bool writePngFile();
+
+    std::string path;
+    std::string text;
+    bool pngMode = false;
+    bool closed = false;
+    bool succeeded = true;
+};
+
+// Writes data whole to path through a temporary file beside it and a rename. Reports and returns false
+// on failure, leaving any old file untouched.
+bool writeFileAtomically(const std::string& path, const std::string& data);

@@ -1,0 +1,513 @@
+// The non-template half of the text format: directives, strings, headers, container heads, class-part
+// helpers and the loading-progress state.
+#include "core/TextFormat.h"
+
+#include <sys/stat.h>
+
+#include <cmath>
+
+#include "core/FileLookup.h"
+#include "core/FileReader.h"
+#include "core/Function.h"
+
+// ---------------------------------------------------------------------------------------------------
+// Loading progress
+
+float progressBarStart = 0.0f;
+float progressBarEnd = 1.0f;
+
+namespace {
+LoadProgressListener progressListener = nullptr;
+float lastProgress = 0.0f;
+ArchetypeInstantiator archetypeInstantiator = nullptr;
+
+// A float from an attribute's text; fallback when the attribute is missing or empty.
+float attributeFloat(const BaseInStream& in, const char* name, float fallback) {
+    const std::string text = in.getAttribute(name);
+    if (text.empty()) return fallback;
+    float value = fallback;
+    convertToken(text, value);
+    return value;
+}
+
+// Takes the progress span from the stream's attributes (which are consumed) and posts 0.
+void startProgress(BaseInStream& in) {
+    progressBarStart = attributeFloat(in, "progressBarStart", progressBarStart);
+    progressBarEnd = attributeFloat(in, "progressBarEnd", progressBarEnd);
+    in.attributes.clear();
+    reportLoadProgress(0.0f);
+}
+
+bool startsWithComment(const std::string& token) { return token.size() >= 2 && token[0] == '/' && token[1] == '/'; }
+
+// Whether the closing double quote at the end of text (at index last) is escaped: an odd number of
+// backslashes right before it.
+bool quoteEscaped(const std::string& text, std::size_t last, std::size_t first) {
+    std::size_t backslashes = 0;
+    while (last > first + backslashes && text[last - 1 - backslashes] == '\\') ++backslashes;
+    return (backslashes & 1u) != 0;
+}
+
+void unescape(std::string& text) {
+    if (text.find('\\') == std::string::npos) return;
+    std::string result;
+    result.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' && i + 1 < text.size()) {
+            const char next = text[i + 1];
+            char replacement = 0;
+            switch (next) {
+            case '"': replacement = '"'; break;
+            case '\\': replacement = '\\'; break;
+            case 't': replacement = '\t'; break;
+            case 'n': replacement = '\n'; break;
+            case 'r': replacement = '\r'; break;
+            case 'v': replacement = '\v'; break;
+            case 'f': replacement = '\f'; break;
+            default: break;
+            }
+            if (replacement != 0) {
+                result.push_back(replacement);
+                ++i;
+                continue;
+            }
+        }
+        result.push_back(c);
+    }
+    text.swap(result);
+}
+
+bool isEscapeLetter(char c) {
+    return c == '"' || c == '\\' || c == 't' || c == 'n' || c == 'r' || c == 'v' || c == 'f';
+}
+
+bool isControlSpace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Whether a string must be written in double quotes to read back as itself.
+bool needsQuotes(const std::string& value, bool quoteKeywords) {
+    if (value.empty()) return false;
+    if (value[0] == '"') return true;
+    if (value.size() == 1 && value[0] == ' ') return true;
+    const std::size_t last = value.size() - 1;
+    for (std::size_t i = 0; i <= last; ++i) {
+        const char c = value[i];
+        if ((c == ' ' && i != last) || isControlSpace(c)) return true;
+    }
+    if (quoteKeywords) {
+        if (startsWithComment(value)) return true;
+        switch (value[0]) {
+        case 'e': return value == "end" || value == "externalFiles";
+        case 'f': return value == "function";
+        case 'N': return value == "NULL";
+        case 's': return value == "size";
+        case 'a': return value == "archetype";
+        default: break;
+        }
+    }
+    return false;
+}
+
+std::string quoted(const std::string& value) {
+    std::string result;
+    result.reserve(value.size() + 8);
+    result.push_back('"');
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        const char c = value[i];
+        switch (c) {
+        case '"': result += "\\\""; break;
+        case '\t': result += "\\t"; break;
+        case '\n': result += "\\n"; break;
+        case '\r': result += "\\r"; break;
+        case '\v': result += "\\v"; break;
+        case '\f': result += "\\f"; break;
+        case '\\':
+            // Doubled only where it would otherwise read back as an escape (or escape the closing quote).
+            if (i + 1 == value.size() || isEscapeLetter(value[i + 1]))
+                result += "\\\\";
+            else
+                result.push_back('\\');
+            break;
+        default: result.push_back(c); break;
+        }
+    }
+    result.push_back('"');
+    return result;
+}
+
+BaseOutStream& writeString(BaseOutStream& out, const std::string& value, bool quoteKeywords) {
+    BaseOutStream& s = out.simpleStream(const_cast<std::string*>(&value));
+    if (value.empty())
+        s.write(std::string("\"\""));
+    else if (needsQuotes(value, quoteKeywords))
+        s.write(quoted(value));
+    else
+        s.write(value);
+    s.write(' ');
+    return out;
+}
+
+// Whether path names the file one of the streams in the chain reads (a file including itself).
+bool includedAlready(const BaseInStream& in, const std::string& path) {
+    struct stat candidate {};
+    if (::stat(path.c_str(), &candidate) != 0) return false;
+    for (const BaseInStream* s = &in; s != nullptr; s = s->parent) {
+        struct stat open {};
+        if (!s->getName().empty() && ::stat(s->getName().c_str(), &open) == 0 && open.st_dev == candidate.st_dev &&
+            open.st_ino == candidate.st_ino)
+            return true;
+    }
+    return false;
+}
+
+void readExternalFiles(BaseInStream& in, const textformat_detail::ValueTarget& target) {
+    const bool progress = in.getAttribute("progressBar") == "yes";
+    if (progress) startProgress(in);
+    int count = 0;
+    in.read(count);
+    std::string fileName;
+    for (int i = 0; i < count; ++i) {
+        in.readToken(fileName);
+        if (fileName.empty()) {
+            in.fail("unexpected end of input in the file list of \"externalFiles\"");
+            return;
+        }
+        std::string path;
+        findFile(fileName, path);
+        if (includedAlready(in, path)) {
+            in.warn("\"externalFiles\" names \"" + fileName + "\", which includes itself; skipped");
+        } else {
+            std::unique_ptr<FileReader> reader = openFile(fileName);
+            reader->parent = &in;
+            reader->depth = in.depth;
+            target.read(*reader, target.value);
+        }
+        if (progress) reportLoadProgress(static_cast<float>(i + 1) / static_cast<float>(count));
+    }
+}
+}  // namespace
+
+void setLoadProgressListener(LoadProgressListener listener) { progressListener = listener; }
+
+float getLoadProgress() { return lastProgress; }
+
+void reportLoadProgress(float fraction) {
+    if (!(fraction >= 0.0f)) fraction = 0.0f;
+    if (fraction > 1.0f) fraction = 1.0f;
+    const double start = progressBarStart;
+    const double end = progressBarEnd;
+    lastProgress = static_cast<float>(start + (end - start) * static_cast<double>(fraction));
+    if (progressListener) progressListener(lastProgress);
+}
+
+void setArchetypeInstantiator(ArchetypeInstantiator instantiator) { archetypeInstantiator = instantiator; }
+
+ArchetypeInstantiator getArchetypeInstantiator() { return archetypeInstantiator; }
+
+// ---------------------------------------------------------------------------------------------------
+// Token level
+
+bool nextToken(BaseInStream& in, std::string& token) {
+    in.readToken(token);
+    while (startsWithComment(token)) {
+        in.readLine();
+        in.readToken(token);
+    }
+    return !token.empty();
+}
+
+BaseInStream& readStringToken(BaseInStream& in, std::string& value) {
+    std::string token;
+    in.readToken(token);
+    if (token.empty()) return in;
+    if (token[0] != '"') {
+        value.swap(token);
+        return in;
+    }
+    if (token.size() == 2 && token[1] == '"') {
+        value.clear();
+        return in;
+    }
+    const std::size_t last = token.size() - 1;
+    if (token.size() >= 3 && token[last] == '"' && !quoteEscaped(token, last, 0)) {
+        value.assign(token, 1, token.size() - 2);
+        unescape(value);
+        return in;
+    }
+    // A quoted string spanning tokens: the white space between them reads back as one blank.
+    std::string result(token, 1);
+    std::string next;
+    for (;;) {
+        in.readToken(next);
+        if (next.empty()) {
+            in.fail("unexpected end of input inside a quoted string");
+            break;
+        }
+        result.push_back(' ');
+        const std::size_t end = next.size() - 1;
+        if (next[end] == '"' && !quoteEscaped(next, end, 0)) {
+            result.append(next, 0, end);
+            break;
+        }
+        result.append(next);
+    }
+    unescape(result);
+    value.swap(result);
+    return in;
+}
+
+BaseInStream& readLabel(BaseInStream& in, const char*) {
+    std::string label;
+    return readStringToken(in, label);
+}
+
+BaseInStream& readTypeHeader(BaseInStream& in, const std::type_info& type) {
+    std::string header;
+    in.readToken(header);
+    if (header.empty()) {
+        if (!in.hasFailed()) in.fail("unexpected end of input where a " + cachedTypeName(type) + " was expected");
+        return in;
+    }
+    if (header[0] == '"') {
+        in.unget(header);
+        readStringToken(in, header);
+    }
+    return in;
+}
+
+int readContainerSize(BaseInStream& in, bool& progress) {
+    progress = false;
+    std::string token;
+    if (!nextToken(in, token)) return 1;
+    if (token != "size") {
+        in.unget(token);
+        return 1;
+    }
+    int count = 0;
+    readValue(in, count);
+    progress = in.getAttribute("progressBar") == "yes";
+    if (progress) {
+        startProgress(in);
+        // A count that cannot scale the bar turns the reports off.
+        if (count <= 0) progress = false;
+    }
+    return count;
+}
+
+bool nextElement(BaseInStream& in) {
+    if (in.hasFailed()) return false;
+    std::string token;
+    if (!nextToken(in, token)) {
+        in.fail("unexpected end of input: missing \"end\"");
+        return false;
+    }
+    if (token == "end") return false;
+    in.unget(token);
+    return true;
+}
+
+BaseOutStream& writeStringToken(BaseOutStream& out, const std::string& value) { return writeString(out, value, false); }
+
+BaseOutStream& writeStringValue(BaseOutStream& out, const std::string& value) { return writeString(out, value, true); }
+
+BaseOutStream& writeCStringToken(BaseOutStream& out, const char* value) {
+    return writeStringToken(out, std::string(value ? value : ""));
+}
+
+BaseOutStream& writeKeyword(BaseOutStream& out, const char* word) {
+    BaseOutStream& s = out.simpleStream(const_cast<char*>(word));
+    s.write(std::string(word));
+    s.write(' ');
+    return out;
+}
+
+BaseOutStream& writeCode(BaseOutStream& out, char code) {
+    // Static storage, so a stream that keeps the address of what it is given keeps a valid one.
+    static char codes[3] = {BaseOutStream::lineEnd, BaseOutStream::indent, BaseOutStream::dedent};
+    char* stored = code == BaseOutStream::lineEnd  ? &codes[0]
+                   : code == BaseOutStream::indent ? &codes[1]
+                   : code == BaseOutStream::dedent ? &codes[2]
+                                                   : nullptr;
+    if (stored)
+        out.simpleStream(stored).write(*stored);
+    else
+        out.write(code);
+    return out;
+}
+
+BaseOutStream& writeTypeHeader(BaseOutStream& out, void* object, const std::type_info& type) {
+    const std::string& name = cachedTypeName(type);
+    BaseOutStream& header = out.objectStream(object, name);
+    writeStringToken(header, name);
+    return out;
+}
+
+BaseOutStream& writeContainerSize(BaseOutStream& out, int count) {
+    if (out.getAttribute("progressBar") == "yes") {
+        writeKeyword(out, "size");
+        writeValue(out, count);
+    }
+    return out;
+}
+
+BaseOutStream& textformat_detail::writeEmptyNested(BaseOutStream& out, void* container, bool isMap) {
+    BaseOutStream& s = isMap ? out.mapStream(container) : out.containerStream(container);
+    writeCode(s, BaseOutStream::lineEnd);
+    writeKeyword(s, "size");
+    const int zero = 0;
+    writeValue(s, zero);
+    writeKeyword(s, "end");
+    return out;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The value reader
+
+void ValueDepth::refuse() {
+    stream.fail("values nested more than " + std::to_string(BaseInStream::maxDepth) + " levels deep");
+}
+
+namespace textformat_detail {
+
+bool beginValue(BaseInStream& in, const ValueTarget& target) {
+    std::string token;
+    if (!nextToken(in, token)) {
+        if (!in.hasFailed()) in.fail("unexpected end of input where a value was expected");
+        return false;
+    }
+    if (token[0] == 'e' && token == "externalFiles") {
+        readExternalFiles(in, target);
+        return false;
+    }
+    if (token[0] == 'f' && token == "function") {
+        std::string name;
+        in.readToken(name);
+        if (name.empty()) {
+            in.fail("unexpected end of input after \"function\"");
+            return false;
+        }
+        callFunction(in, name, target.result);
+        return false;
+    }
+    in.unget(token);
+    return true;
+}
+
+PointerRead beginPointer(BaseInStream& in, const Type*& type, void*& object) {
+    type = nullptr;
+    object = nullptr;
+    std::string token;
+    in.readToken(token);
+    if (token.empty()) return PointerRead::keep;
+    if (token == "NULL") return PointerRead::null;
+    if (token == "archetype") {
+        std::string name;
+        readStringToken(in, name);
+        if (name.empty()) {
+            in.fail("unexpected end of input after \"archetype\"");
+            return PointerRead::keep;
+        }
+        ArchetypeInstantiator instantiator = getArchetypeInstantiator();
+        if (!instantiator) {
+            in.warn("archetype \"" + name + "\" is used where no archetypes are known");
+            return PointerRead::keep;
+        }
+        object = instantiator(in, name, type);
+        return object && type ? PointerRead::created : PointerRead::keep;
+    }
+    type = findType(token);
+    if (!type) {
+        // The object's text cannot be stepped over without its class, so reading stops here.
+        in.fail("unknown class \"" + token + "\"");
+        return PointerRead::keep;
+    }
+    in.unget(token);
+    return PointerRead::create;
+}
+
+void reportWrongClass(BaseInStream& in, const Type& type, const std::type_info& wanted) {
+    in.warn("class \"" + type.getName() + "\" is not a " + cachedTypeName(wanted) + "; it was skipped");
+}
+
+}  // namespace textformat_detail
+
+void TextValue<Vector4>::read(BaseInStream& in, Vector4& value) {
+    float x = value.x(), y = value.y(), z = value.z(), w = value.w();
+    readValue(in, x);
+    readValue(in, y);
+    readValue(in, z);
+    readValue(in, w);
+    value = Vector4(x, y, z, w);
+}
+
+void TextValue<Vector4>::write(BaseOutStream& out, const Vector4& value) {
+    BaseOutStream& s = out.vector4Stream(const_cast<Vector4*>(&value));
+    const float lanes[4] = {value.x(), value.y(), value.z(), value.w()};
+    for (float lane : lanes) {
+        s.write(lane);
+        s.write(' ');
+    }
+}
+
+void TextValue<Quaternion>::read(BaseInStream& in, Quaternion& value) {
+    float x = value.x(), y = value.y(), z = value.z(), w = value.w();
+    readValue(in, x);
+    readValue(in, y);
+    readValue(in, z);
+    readValue(in, w);
+    value = Quaternion(x, y, z, w);
+}
+
+void TextValue<Quaternion>::write(BaseOutStream& out, const Quaternion& value) {
+    BaseOutStream& s = out.quaternionStream(const_cast<Quaternion*>(&value), 0);
+    const float lanes[4] = {value.x(), value.y(), value.z(), value.w()};
+    for (float lane : lanes) {
+        s.write(lane);
+        s.write(' ');
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Class parts
+
+int readBaseHeader(BaseInStream& in, int defaultVersion) {
+    int version = defaultVersion;
+    readValue(in, version);
+    readLabel(in);
+    return version;
+}
+
+bool readKey(BaseInStream& in, std::string& key) {
+    if (in.hasFailed()) return false;
+    std::string token;
+    if (!nextToken(in, token)) {
+        in.fail("unexpected end of input: missing \"end\"");
+        return false;
+    }
+    if (token == "end") return false;
+    if (token[0] != '"' && token != "externalFiles" && token != "function") {
+        key.swap(token);
+        return true;
+    }
+    in.unget(token);
+    readValue(in, key);
+    return !in.hasFailed();
+}
+
+void reportUnknownKey(BaseInStream& in, const std::string& key) { in.fail("unknown key \"" + key + "\""); }
+
+BaseOutStream& writeBaseHeader(BaseOutStream& out, int baseVersion, const std::string& baseName) {
+    writeValue(out, baseVersion);
+    writeStringToken(out, baseName);
+    writeCode(out, BaseOutStream::indent);
+    writeCode(out, BaseOutStream::lineEnd);
+    return out;
+}
+
+BaseOutStream& writeBaseEnd(BaseOutStream& out) {
+    writeCode(out, BaseOutStream::dedent);
+    writeCode(out, BaseOutStream::lineEnd);
+    return out;
+}
+
+BaseOutStream& writeEnd(BaseOutStream& out) { return writeKeyword(out, "end"); }

@@ -1,0 +1,47 @@
+// Base behaviour of entity components and the text of their base part.
+#include "engine/Component.h"
+
+#include "core/TextFormat.h"
+
+Component::Component(const Component& other) : owner(other.owner), disabled(other.disabled) {}
+
+Component& Component::operator=(const Component& other) {
+    owner = other.owner;
+    disabled = other.disabled;
+    return *this;
+}
+
+Component::~Component() = default;
+
+void Component::read(BaseInStream& in, int) { readComponentFields(in, *this); }
+
+void Component::write(BaseOutStream& out, int) { writeComponentFields(out, *this); }
+
+void Component::initialize() { initialised = true; }
+
+void Component::update(float) {}
+
+void Component::onDisabledChanged(bool) {}
+
+void Component::copyBase(const Component& other) {
+    owner = other.owner;
+    disabled = other.disabled;
+}
+
+void readComponentFields(BaseInStream& in, Component& component) {
+    std::string key;
+    while (readKey(in, key)) {
+        if (key == "disabled") {
+            readValue(in, component.disabled);
+        } else {
+            reportUnknownKey(in, key);
+            break;
+        }
+        in.attributes.clear();
+    }
+}
+
+void writeComponentFields(BaseOutStream& out, const Component& component) {
+    writeField(out, "disabled", component.disabled);
+    writeEnd(out);
+}

@@ -1,0 +1,82 @@
+// Drawing another entity's look at this entity's place, turned as the other's body turns (and turned
+// back by the scene camera when another camera draws, as overlays do).
+#include "graphics/CopyEntityGraphics.h"
+
+#include "core/SerializeType.h"
+#include "core/TextFormat.h"
+#include "engine/Entity.h"
+#include "engine/GameState.h"
+#include "engine/MainLoop.h"
+#include "graphics/Camera.h"
+#include "graphics/Model.h"
+#include "graphics/Program.h"
+#include "graphics/Texture.h"
+#include "physics/Body.h"
+
+namespace {
+const auto& copyEntityGraphicsType = registerType<CopyEntityGraphics>("CopyEntityGraphics");
+}
+
+SceneCameraLookup& sceneCameraLookup() {
+    static SceneCameraLookup lookup = nullptr;
+    return lookup;
+}
+
+CopyEntityGraphics* CopyEntityGraphics::clone() const {
+    CopyEntityGraphics* copy = new CopyEntityGraphics(*this);
+    copy->drawing = false;
+    return copy;
+}
+
+void CopyEntityGraphics::read(BaseInStream& in, int version) {
+    std::string key;
+    while (readKey(in, key)) {
+        if (key == "idToCopy") {
+            readValue(in, idToCopy);
+        } else {
+            reportUnknownKey(in, key);
+            break;
+        }
+        in.attributes.clear();
+    }
+}
+
+void CopyEntityGraphics::write(BaseOutStream& out, int version) {
+    writeField(out, "idToCopy", idToCopy);
+    writeEnd(out);
+}
+
+void CopyEntityGraphics::setOwner(Entity* entity) {
+    Graphics::setOwner(entity);
+    setProgram(Program());
+    setModel(Model(MeshData::triangles));
+    setTexture(Texture());
+}
+
+void CopyEntityGraphics::draw(const Matrix& world, Camera& camera) {
+    // A copy that leads back to itself, directly or through other copies, ends here.
+    if (drawing) return;
+    Entity* target = findEntityById(static_cast<std::uint32_t>(idToCopy));
+    if (target == nullptr || target->graphics == nullptr || target->body == nullptr || target->graphics == this) {
+        return;
+    }
+
+    Matrix m = world;
+    if (currentGameState && sceneCameraLookup()) {
+        Camera* sceneCamera = sceneCameraLookup()(*currentGameState);
+        if (sceneCamera && sceneCamera != &camera) {
+            const Quaternion q = sceneCamera->getOrientation();
+            m = m * Matrix::fromQuaternion(Quaternion(q.x(), q.y(), q.z(), -q.w()));
+        }
+    }
+    m = m * Matrix::fromQuaternion(quaternionNormalized(target->body->rotation));
+
+    Graphics& copied = *target->graphics;
+    const bool copiedFlag = copied.translucentThisFrame;
+    copied.translucentThisFrame = translucentThisFrame;
+    drawing = true;
+    copied.draw(m, camera);
+    drawing = false;
+    copied.translucentThisFrame = copiedFlag;
+    translucentThisFrame = false;
+}
