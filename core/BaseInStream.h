@@ -49,6 +49,10 @@ public:
     // Pushes a token back; the token pushed last is read first.
     virtual BaseInStream& unget(const std::string& token);
 
+    // Whether the typed reads of a pushed-back token are exactly convertToken (true for the text
+    // streams), so that readers may convert a token they hold without pushing it back first.
+    virtual bool convertsTokensPlainly() const { return false; }
+
     // The attribute's value, or "" when it is not set (the map is not changed).
     std::string getAttribute(const std::string& name) const;
 

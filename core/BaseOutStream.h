@@ -59,7 +59,19 @@ public:
 
     int getIndentation() const { return indentation; }
 
+    // True when every hook hands back the stream itself and the writes are the plain text writes (a
+    // text stream, not a subclass that changes it), so writers may go straight to the text.
+    bool writesPlainText() const {
+        if (plainText < 0) plainText = computeWritesPlainText() ? 1 : 0;
+        return plainText != 0;
+    }
+
 protected:
+    virtual bool computeWritesPlainText() const { return false; }
+
     int indentation = 0;
     bool lineStart = false;
+
+private:
+    mutable signed char plainText = -1;
 };

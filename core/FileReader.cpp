@@ -106,10 +106,23 @@ void FileReader::open(const std::string& fileName) {
 
 BaseInStream& FileReader::readToken(std::string& token) {
     if (popPushedBack(token)) return *this;
+    if (failed) {
+        token.clear();
+        return *this;
+    }
+    // One pass over the white space and the token, straight over the text in memory.
+    const char* data = text.data();
+    const std::size_t size = text.size();
+    std::size_t i = position;
+    while (i < size && isSpaceChar(static_cast<unsigned char>(data[i]))) {
+        line += data[i] == '\n';
+        ++i;
+    }
+    const std::size_t start = i;
+    while (i < size && !isSpaceChar(static_cast<unsigned char>(data[i]))) ++i;
+    position = i;
     token.clear();
-    if (failed) return *this;
-    skipSpace();
-    takeRun(token);
+    token.append(data + start, i - start);
     return *this;
 }
 

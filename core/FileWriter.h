@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include <typeinfo>
+
 #include "core/TextOutStream.h"
 
 class FileWriter : public TextOutStream {
@@ -30,6 +32,7 @@ public:
     const std::string& getText() const { return text; }
 
 protected:
+    bool computeWritesPlainText() const override { return typeid(*this) == typeid(FileWriter); }
     void put(const char* data, std::size_t size) override { text.append(data, size); }
 
 private:

@@ -12,8 +12,12 @@ public:
     // The stream is not owned and must outlive the wrapper; name is used in messages only.
     explicit IStreamWrapper(std::istream& stream, const std::string& name = "<text>");
 
+    BaseInStream& readToken(std::string& token) override;
+
 protected:
     int peekChar() override;
+    void skipSpace() override;
+    void takeRun(std::string& token) override;
     int takeChar() override;
 
 private:

@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include <typeinfo>
+
 #include "core/TextOutStream.h"
 
 class OStreamWrapper : public TextOutStream {
@@ -12,6 +14,7 @@ public:
     explicit OStreamWrapper(std::ostream& stream);
 
 protected:
+    bool computeWritesPlainText() const override { return typeid(*this) == typeid(OStreamWrapper); }
     void put(const char* data, std::size_t size) override;
 
 private:

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <cmath>
+#include <cstring>
 
 #include "core/FileLookup.h"
 #include "core/FileReader.h"
@@ -36,6 +37,12 @@ void startProgress(BaseInStream& in) {
     progressBarEnd = attributeFloat(in, "progressBarEnd", progressBarEnd);
     in.attributes.clear();
     reportLoadProgress(0.0f);
+}
+
+// Exact comparison with a literal; the length test first keeps the common mismatch cheap.
+template <std::size_t N>
+inline bool is(const std::string& token, const char (&word)[N]) {
+    return token.size() == N - 1 && std::memcmp(token.data(), word, N - 1) == 0;
 }
 
 bool startsWithComment(const std::string& token) { return token.size() >= 2 && token[0] == '/' && token[1] == '/'; }
@@ -82,7 +89,15 @@ bool isEscapeLetter(char c) {
     return c == '"' || c == '\\' || c == 't' || c == 'n' || c == 'r' || c == 'v' || c == 'f';
 }
 
-bool isControlSpace(char c) { return c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+// Characters that make a string need a look: white space of every kind.
+struct QuoteTable {
+    bool special[256] = {};
+    constexpr QuoteTable() {
+        for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'}) special[c] = true;
+    }
+};
+constexpr QuoteTable quoteTable;
 
 // Whether a string must be written in double quotes to read back as itself.
 bool needsQuotes(const std::string& value, bool quoteKeywords) {
@@ -90,18 +105,19 @@ bool needsQuotes(const std::string& value, bool quoteKeywords) {
     if (value[0] == '"') return true;
     if (value.size() == 1 && value[0] == ' ') return true;
     const std::size_t last = value.size() - 1;
+    const char* data = value.data();
     for (std::size_t i = 0; i <= last; ++i) {
-        const char c = value[i];
-        if ((c == ' ' && i != last) || isControlSpace(c)) return true;
+        const char c = data[i];
+        if (quoteTable.special[static_cast<unsigned char>(c)] && (c != ' ' || i != last)) return true;
     }
     if (quoteKeywords) {
         if (startsWithComment(value)) return true;
         switch (value[0]) {
-        case 'e': return value == "end" || value == "externalFiles";
-        case 'f': return value == "function";
-        case 'N': return value == "NULL";
-        case 's': return value == "size";
-        case 'a': return value == "archetype";
+        case 'e': return is(value, "end") || is(value, "externalFiles");
+        case 'f': return is(value, "function");
+        case 'N': return is(value, "NULL");
+        case 's': return is(value, "size");
+        case 'a': return is(value, "archetype");
         default: break;
         }
     }
@@ -136,6 +152,19 @@ std::string quoted(const std::string& value) {
 }
 
 BaseOutStream& writeString(BaseOutStream& out, const std::string& value, bool quoteKeywords) {
+    if (out.writesPlainText()) {
+        TextOutStream& text = static_cast<TextOutStream&>(out);
+        if (value.empty()) {
+            text.putText("\"\"", 2);
+        } else if (needsQuotes(value, quoteKeywords)) {
+            const std::string quotedValue = quoted(value);
+            text.putText(quotedValue.data(), quotedValue.size());
+        } else {
+            text.putText(value.data(), value.size());
+        }
+        text.putChar(' ');
+        return out;
+    }
     BaseOutStream& s = out.simpleStream(const_cast<std::string*>(&value));
     if (value.empty())
         s.write(std::string("\"\""));
@@ -219,6 +248,10 @@ bool nextToken(BaseInStream& in, std::string& token) {
 BaseInStream& readStringToken(BaseInStream& in, std::string& value) {
     std::string token;
     in.readToken(token);
+    return readStringFromToken(in, token, value);
+}
+
+BaseInStream& readStringFromToken(BaseInStream& in, std::string& token, std::string& value) {
     if (token.empty()) return in;
     if (token[0] != '"') {
         value.swap(token);
@@ -279,7 +312,7 @@ int readContainerSize(BaseInStream& in, bool& progress) {
     progress = false;
     std::string token;
     if (!nextToken(in, token)) return 1;
-    if (token != "size") {
+    if (!is(token, "size")) {
         in.unget(token);
         return 1;
     }
@@ -301,7 +334,7 @@ bool nextElement(BaseInStream& in) {
         in.fail("unexpected end of input: missing \"end\"");
         return false;
     }
-    if (token == "end") return false;
+    if (is(token, "end")) return false;
     in.unget(token);
     return true;
 }
@@ -315,13 +348,19 @@ BaseOutStream& writeCStringToken(BaseOutStream& out, const char* value) {
 }
 
 BaseOutStream& writeKeyword(BaseOutStream& out, const char* word) {
+    if (out.writesPlainText()) {
+        TextOutStream& text = static_cast<TextOutStream&>(out);
+        text.putText(word, std::char_traits<char>::length(word));
+        text.putChar(' ');
+        return out;
+    }
     BaseOutStream& s = out.simpleStream(const_cast<char*>(word));
     s.write(std::string(word));
     s.write(' ');
     return out;
 }
 
-BaseOutStream& writeCode(BaseOutStream& out, char code) {
+BaseOutStream& writeCodeThroughHooks(BaseOutStream& out, char code) {
     // Static storage, so a stream that keeps the address of what it is given keeps a valid one.
     static char codes[3] = {BaseOutStream::lineEnd, BaseOutStream::indent, BaseOutStream::dedent};
     char* stored = code == BaseOutStream::lineEnd  ? &codes[0]
@@ -369,17 +408,16 @@ void ValueDepth::refuse() {
 
 namespace textformat_detail {
 
-bool beginValue(BaseInStream& in, const ValueTarget& target) {
-    std::string token;
+bool beginValue(BaseInStream& in, std::string& token, const ValueTarget& target) {
     if (!nextToken(in, token)) {
         if (!in.hasFailed()) in.fail("unexpected end of input where a value was expected");
         return false;
     }
-    if (token[0] == 'e' && token == "externalFiles") {
+    if (token[0] == 'e' && is(token, "externalFiles")) {
         readExternalFiles(in, target);
         return false;
     }
-    if (token[0] == 'f' && token == "function") {
+    if (token[0] == 'f' && is(token, "function")) {
         std::string name;
         in.readToken(name);
         if (name.empty()) {
@@ -389,7 +427,6 @@ bool beginValue(BaseInStream& in, const ValueTarget& target) {
         callFunction(in, name, target.result);
         return false;
     }
-    in.unget(token);
     return true;
 }
 
@@ -399,8 +436,8 @@ PointerRead beginPointer(BaseInStream& in, const Type*& type, void*& object) {
     std::string token;
     in.readToken(token);
     if (token.empty()) return PointerRead::keep;
-    if (token == "NULL") return PointerRead::null;
-    if (token == "archetype") {
+    if (is(token, "NULL")) return PointerRead::null;
+    if (is(token, "archetype")) {
         std::string name;
         readStringToken(in, name);
         if (name.empty()) {
@@ -441,8 +478,16 @@ void TextValue<Vector4>::read(BaseInStream& in, Vector4& value) {
 }
 
 void TextValue<Vector4>::write(BaseOutStream& out, const Vector4& value) {
-    BaseOutStream& s = out.vector4Stream(const_cast<Vector4*>(&value));
     const float lanes[4] = {value.x(), value.y(), value.z(), value.w()};
+    if (out.writesPlainText()) {
+        TextOutStream& text = static_cast<TextOutStream&>(out);
+        for (float lane : lanes) {
+            text.putFloat(lane);
+            text.putChar(' ');
+        }
+        return;
+    }
+    BaseOutStream& s = out.vector4Stream(const_cast<Vector4*>(&value));
     for (float lane : lanes) {
         s.write(lane);
         s.write(' ');
@@ -459,8 +504,16 @@ void TextValue<Quaternion>::read(BaseInStream& in, Quaternion& value) {
 }
 
 void TextValue<Quaternion>::write(BaseOutStream& out, const Quaternion& value) {
-    BaseOutStream& s = out.quaternionStream(const_cast<Quaternion*>(&value), 0);
     const float lanes[4] = {value.x(), value.y(), value.z(), value.w()};
+    if (out.writesPlainText()) {
+        TextOutStream& text = static_cast<TextOutStream&>(out);
+        for (float lane : lanes) {
+            text.putFloat(lane);
+            text.putChar(' ');
+        }
+        return;
+    }
+    BaseOutStream& s = out.quaternionStream(const_cast<Quaternion*>(&value), 0);
     for (float lane : lanes) {
         s.write(lane);
         s.write(' ');
@@ -484,8 +537,8 @@ bool readKey(BaseInStream& in, std::string& key) {
         in.fail("unexpected end of input: missing \"end\"");
         return false;
     }
-    if (token == "end") return false;
-    if (token[0] != '"' && token != "externalFiles" && token != "function") {
+    if (is(token, "end")) return false;
+    if (token[0] != '"' && !is(token, "externalFiles") && !is(token, "function")) {
         key.swap(token);
         return true;
     }

@@ -29,6 +29,7 @@
 #include "core/BaseOutStream.h"
 #include "core/Quaternion.h"
 #include "core/ResultTarget.h"
+#include "core/TextOutStream.h"
 #include "core/Type.h"
 #include "core/Vector4.h"
 
@@ -67,6 +68,8 @@ bool nextToken(BaseInStream& in, std::string& token);
 // white space between them reads back as one blank). Inside quotes \" is a double quote, and \t, \n,
 // \r and \\ stand for a tab, a line end, a carriage return and a backslash.
 BaseInStream& readStringToken(BaseInStream& in, std::string& value);
+// The same, with the string's first token already read.
+BaseInStream& readStringFromToken(BaseInStream& in, std::string& token, std::string& value);
 // Reads one string and discards it (the expected text is not compared).
 BaseInStream& readLabel(BaseInStream& in, const char* expected = nullptr);
 // Consumes an object's class-name header (not compared); reports a missing one at the end of input.
@@ -91,7 +94,14 @@ BaseOutStream& writeStringValue(BaseOutStream& out, const std::string& value);
 // A structural token ("end", "NULL", "size") as it is, and a blank.
 BaseOutStream& writeKeyword(BaseOutStream& out, const char* word);
 // A layout code (BaseOutStream::lineEnd, indent, dedent), passed through simpleStream like any token.
-BaseOutStream& writeCode(BaseOutStream& out, char code);
+BaseOutStream& writeCodeThroughHooks(BaseOutStream& out, char code);
+inline BaseOutStream& writeCode(BaseOutStream& out, char code) {
+    if (out.writesPlainText()) {
+        static_cast<TextOutStream&>(out).putChar(code);
+        return out;
+    }
+    return writeCodeThroughHooks(out, code);
+}
 // objectStream for the object, then its class name as a string token into the stream that returns.
 BaseOutStream& writeTypeHeader(BaseOutStream& out, void* object, const std::type_info& type);
 // "size" and the count, only when the stream's "progressBar" attribute is "yes".
@@ -141,9 +151,16 @@ struct ValueTarget {
     ResultTarget result;                          // for "function"
 };
 
-// Reads the value's first token. Comments are skipped; "externalFiles" and "function" are carried out
-// here (returns false). Otherwise the token is pushed back and true asks for the type's own read step.
-bool beginValue(BaseInStream& in, const ValueTarget& target);
+// Reads the value's first token into token. Comments are skipped; "externalFiles" and "function" are
+// carried out here (returns false). Otherwise true asks for the type's own read step with that token.
+bool beginValue(BaseInStream& in, std::string& token, const ValueTarget& target);
+
+// A TextValue may read its value from the first token already taken (saving a push-back); otherwise the
+// token is pushed back and its plain read runs.
+template <class T>
+concept ReadsFromToken = requires(BaseInStream& in, std::string& token, T& value) {
+    TextValue<T>::readFromToken(in, token, value);
+};
 
 template <class T>
 void readInto(BaseInStream& in, void* value) {
@@ -239,7 +256,14 @@ BaseInStream& readValue(BaseInStream& in, T& value) {
     if (!depth) return in;
     const textformat_detail::ValueTarget target{&value, &textformat_detail::readInto<T>,
                                                 textformat_detail::resultTargetFor(value)};
-    if (textformat_detail::beginValue(in, target)) TextValue<T>::read(in, value);
+    std::string token;
+    if (!textformat_detail::beginValue(in, token, target)) return in;
+    if constexpr (textformat_detail::ReadsFromToken<T>) {
+        TextValue<T>::readFromToken(in, token, value);
+    } else {
+        in.unget(token);
+        TextValue<T>::read(in, value);
+    }
     return in;
 }
 
@@ -284,9 +308,40 @@ BaseOutStream& writeObject(BaseOutStream& out, const T& object) {
     return out;
 }
 
+// readObject after the class-name header's first token was taken.
+template <class T>
+BaseInStream& readObjectAfterHeader(BaseInStream& in, std::string& header, T& object) {
+    if (!header.empty() && header[0] == '"') {
+        // A quoted class name may span tokens.
+        std::string ignored;
+        readStringFromToken(in, header, ignored);
+    }
+    if (in.hasFailed()) return in;
+    int version = object.getVersion();
+    readValue(in, version);
+    char code = BaseOutStream::lineEnd;
+    in.read(code);
+    object.read(in, version);
+    return in;
+}
+
+// Other names the object reader goes by: the shared loader of one top-level object and the object
+// reader with loading progress are both readValue.
+template <class T>
+BaseInStream& loadObjectFromText(BaseInStream& in, T& object) {
+    return readValue(in, object);
+}
+template <class T>
+BaseInStream& readObjectWithProgress(BaseInStream& in, T& object) {
+    return readValue(in, object);
+}
+
 template <TextObject T>
 struct TextValue<T> {
     static void read(BaseInStream& in, T& value) { readObject(in, value); }
+    static void readFromToken(BaseInStream& in, std::string& token, T& value) {
+        readObjectAfterHeader(in, token, value);
+    }
     static void write(BaseOutStream& out, const T& value) { writeObject(out, value); }
 };
 
@@ -297,7 +352,25 @@ template <class T>
     requires std::is_arithmetic_v<T>
 struct TextValue<T> {
     static void read(BaseInStream& in, T& value) { in.read(value); }
+    // Streams whose typed reads are the plain token conversions skip the push-back. A char keeps the
+    // stream's read, which leaves a pushed-back token alone for a preset layout code.
+    static void readFromToken(BaseInStream& in, std::string& token, T& value)
+        requires(!std::is_same_v<T, char>)
+    {
+        if (in.convertsTokensPlainly()) {
+            convertToken(token, value);
+        } else {
+            in.unget(token);
+            in.read(value);
+        }
+    }
     static void write(BaseOutStream& out, const T& value) {
+        if (out.writesPlainText()) {
+            TextOutStream& text = static_cast<TextOutStream&>(out);
+            text.putScalar(value);
+            text.putChar(' ');
+            return;
+        }
         BaseOutStream& s = out.simpleStream(const_cast<T*>(&value));
         s.write(value);
         s.write(' ');
@@ -323,6 +396,9 @@ struct TextValue<T> {
 template <>
 struct TextValue<std::string> {
     static void read(BaseInStream& in, std::string& value) { readStringToken(in, value); }
+    static void readFromToken(BaseInStream& in, std::string& token, std::string& value) {
+        readStringFromToken(in, token, value);
+    }
     static void write(BaseOutStream& out, const std::string& value) { writeStringValue(out, value); }
 };
 
@@ -632,7 +708,8 @@ struct Field {
     void (*write)(BaseOutStream& out, const C& object);
 
     bool matches(const std::string& candidate) const {
-        return candidate.size() == keyLength && candidate.compare(0, keyLength, key, keyLength) == 0;
+        return candidate.size() == keyLength && candidate[0] == key[0] &&
+               std::char_traits<char>::compare(candidate.data(), key, keyLength) == 0;
     }
 };
 

@@ -25,6 +25,7 @@ public:
     BaseInStream& readLine() override;
 
     int getLine() const override { return line; }
+    bool convertsTokensPlainly() const override { return true; }
 
 protected:
     // Next character of the source without taking it, or -1 at the end.

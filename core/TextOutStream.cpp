@@ -3,19 +3,7 @@
 
 #include <charconv>
 #include <cmath>
-
-BaseOutStream& TextOutStream::write(const std::string& value) {
-    putText(value.data(), value.size());
-    return *this;
-}
-
-template <class T>
-BaseOutStream& TextOutStream::writeInteger(T value) {
-    char buffer[24];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    putText(buffer, static_cast<std::size_t>(result.ptr - buffer));
-    return *this;
-}
+#include <cstdint>
 
 std::size_t formatGeneral6(double value, char* out) {
     const auto result = std::to_chars(out, out + 32, value, std::chars_format::general, 6);
@@ -41,20 +29,23 @@ std::size_t formatGeneral6(float value, char* out) {
         return formatGeneral6(v, out);
     }
     static const double scale[10] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
-    static const double bounds[10] = {1e-4, 1e-3, 1e-2, 1e-1, 1e0, 1e1, 1e2, 1e3, 1e4, 1e5};
-    int exponent = -4;  // 10^exponent <= a < 10^(exponent + 1)
-    while (exponent < 5 && a >= bounds[exponent + 5]) ++exponent;
+    // 10^exponent <= a < 10^(exponent + 1)
+    int exponent = a >= 1.0 ? (a >= 1e3 ? (a >= 1e5 ? 5 : a >= 1e4 ? 4 : 3) : (a >= 1e2 ? 2 : a >= 1e1 ? 1 : 0))
+                            : (a >= 1e-2 ? (a >= 1e-1 ? -1 : -2) : (a >= 1e-3 ? -3 : -4));
     const double scaled = a * scale[5 - exponent];
     if (!(scaled >= 99999.5 && scaled < 999999.5)) {
         // Rounds up to the next power of ten (or sits on a boundary): let the general path decide.
         return formatGeneral6(v, out);
     }
-    const long long mantissa = static_cast<long long>(std::nearbyint(scaled));
+    // Round half to even; every step is exact in double.
+    double whole = static_cast<double>(static_cast<std::uint32_t>(scaled));
+    const double fraction = scaled - whole;
+    std::uint32_t mantissa = static_cast<std::uint32_t>(whole);
+    if (fraction > 0.5 || (fraction == 0.5 && (mantissa & 1u))) ++mantissa;
     char digits[6];
-    long long rest = mantissa;
     for (int i = 5; i >= 0; --i) {
-        digits[i] = static_cast<char>('0' + rest % 10);
-        rest /= 10;
+        digits[i] = static_cast<char>('0' + mantissa % 10u);
+        mantissa /= 10u;
     }
     int significant = 6;
     while (significant > 1 && digits[significant - 1] == '0') --significant;
@@ -76,50 +67,22 @@ std::size_t formatGeneral6(float value, char* out) {
     return length;
 }
 
-// Six significant digits in general notation, as printf's %g writes them.
-BaseOutStream& TextOutStream::writeFloating(double value) {
+void TextOutStream::putFloat(float value) {
     char buffer[32];
     putText(buffer, formatGeneral6(value, buffer));
-    return *this;
 }
 
-BaseOutStream& TextOutStream::write(const long double& value) { return writeFloating(static_cast<double>(value)); }
-BaseOutStream& TextOutStream::write(const double& value) { return writeFloating(value); }
-BaseOutStream& TextOutStream::write(const float& value) {
+void TextOutStream::putDouble(double value) {
     char buffer[32];
     putText(buffer, formatGeneral6(value, buffer));
-    return *this;
-}
-BaseOutStream& TextOutStream::write(const unsigned long long& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const long long& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const unsigned long& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const long& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const unsigned int& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const int& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const unsigned short& value) { return writeInteger(value); }
-BaseOutStream& TextOutStream::write(const short& value) { return writeInteger(value); }
-
-BaseOutStream& TextOutStream::write(const unsigned char& value) {
-    const char c = static_cast<char>(value);
-    putText(&c, 1);
-    return *this;
 }
 
-BaseOutStream& TextOutStream::write(const signed char& value) {
-    const char c = static_cast<char>(value);
-    putText(&c, 1);
-    return *this;
-}
-
-BaseOutStream& TextOutStream::write(const bool& value) {
-    putText(value ? "1" : "0", 1);
-    return *this;
-}
-
-BaseOutStream& TextOutStream::write(const char& value) {
-    switch (value) {
-    case lineEnd: {
-        // A line end followed by one tab per indentation level.
+void TextOutStream::putLineEnd() {
+    // A line end followed by one tab per indentation level.
+    if (directSink) {
+        directSink->push_back('\n');
+        directSink->append(static_cast<std::size_t>(indentation), '\t');
+    } else {
         char buffer[64];
         std::size_t length = 0;
         buffer[length++] = '\n';
@@ -127,24 +90,72 @@ BaseOutStream& TextOutStream::write(const char& value) {
         for (; tabs > 0 && length < sizeof buffer; --tabs) buffer[length++] = '\t';
         emit(buffer, length);
         for (; tabs > 0; --tabs) emit("\t", 1);
-        lineStart = true;
-        break;
     }
-    case indent:
-        ++indentation;
-        lineStart = true;
-        break;
-    case dedent:
-        if (indentation > 0) --indentation;
-        lineStart = true;
-        break;
-    case ' ':
-        // Blanks that would start a line are dropped, so items can all end with a blank.
-        if (!lineStart) emit(" ", 1);
-        break;
-    default:
-        putText(&value, 1);
-        break;
-    }
+    lineStart = true;
+}
+
+BaseOutStream& TextOutStream::write(const std::string& value) {
+    putText(value.data(), value.size());
+    return *this;
+}
+
+BaseOutStream& TextOutStream::write(const long double& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const double& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const float& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const unsigned long long& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const long long& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const unsigned long& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const long& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const unsigned int& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const int& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const unsigned short& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const short& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const unsigned char& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const signed char& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const bool& value) {
+    putScalar(value);
+    return *this;
+}
+BaseOutStream& TextOutStream::write(const char& value) {
+    putChar(value);
     return *this;
 }

@@ -143,6 +143,7 @@ void Entity::refreshCachedComponents() {
     graphicsComponent = nullptr;
     bodyComponent = nullptr;
     for (const std::unique_ptr<Component>& component : components) {
+        if (!component) continue;  // only while the entity is being destroyed
         if (!graphics) {
             if (Graphics* g = component->asGraphics()) {
                 graphics = g;
@@ -166,7 +167,7 @@ const std::vector<Component*>& Entity::cachedComponents(int key, bool (*matches)
     if (found != componentCache.end()) return found->second;
     std::vector<Component*>& entry = componentCache[key];
     for (const std::unique_ptr<Component>& component : components)
-        if (matches(component.get())) entry.push_back(component.get());
+        if (component && matches(component.get())) entry.push_back(component.get());
     return entry;
 }
 

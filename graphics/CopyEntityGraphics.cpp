@@ -8,6 +8,7 @@
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
 #include "graphics/Camera.h"
+#include "graphics/CameraComponent.h"
 #include "graphics/Model.h"
 #include "graphics/Program.h"
 #include "graphics/Texture.h"
@@ -15,11 +16,6 @@
 
 namespace {
 const auto& copyEntityGraphicsType = registerType<CopyEntityGraphics>("CopyEntityGraphics");
-}
-
-SceneCameraLookup& sceneCameraLookup() {
-    static SceneCameraLookup lookup = nullptr;
-    return lookup;
 }
 
 CopyEntityGraphics* CopyEntityGraphics::clone() const {
@@ -62,12 +58,11 @@ void CopyEntityGraphics::draw(const Matrix& world, Camera& camera) {
     }
 
     Matrix m = world;
-    if (currentGameState && sceneCameraLookup()) {
-        Camera* sceneCamera = sceneCameraLookup()(*currentGameState);
-        if (sceneCamera && sceneCamera != &camera) {
-            const Quaternion q = sceneCamera->getOrientation();
-            m = m * Matrix::fromQuaternion(Quaternion(q.x(), q.y(), q.z(), -q.w()));
-        }
+    // Drawn through another camera (an overlay), the copy is turned back by the player's view.
+    CameraComponent* sceneCamera = currentGameState ? currentGameState->getComponents<CameraComponent>() : nullptr;
+    if (sceneCamera && &sceneCamera->camera != &camera) {
+        const Quaternion q = sceneCamera->camera.getOrientation();
+        m = m * Matrix::fromQuaternion(Quaternion(q.x(), q.y(), q.z(), -q.w()));
     }
     m = m * Matrix::fromQuaternion(quaternionNormalized(target->body->rotation));
 

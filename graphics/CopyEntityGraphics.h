@@ -4,14 +4,6 @@
 
 #include "graphics/Graphics.h"
 
-class Camera;
-class GameState;
-
-// The camera the player sees the level through (the state's camera component's), for draws made with
-// another camera; installed by the camera component's unit. Null, or a null answer: no such camera.
-using SceneCameraLookup = Camera* (*)(GameState& state);
-SceneCameraLookup& sceneCameraLookup();
-
 class alignas(16) CopyEntityGraphics : public Graphics {
 public:
     CopyEntityGraphics() = default;

@@ -60,7 +60,7 @@ float viewDepth(Vector4 row, const Body& body) {
 }
 
 // Emitters are drawn with their owner's world matrix only while that owner is one of the scene's
-// entities and has a body; nothing is read through an owner that is not.
+// entities, holds the emitter and has a body; nothing is read through an owner that is not in the scene.
 struct EmitterDrawContext {
     GameState* state;
     Camera* camera;
@@ -77,6 +77,10 @@ void drawOneEmitter(Component& emitter, void* context) {
     }
     const Entity* owner = emitter.owner;
     if (owner == nullptr || c.sceneEntities.count(owner) == 0 || owner->body == nullptr) return;
+    // A copy of an emitter keeps its source's owner until it is added somewhere: it must be held too.
+    bool held = false;
+    for (const auto& component : owner->components) held = held || component.get() == &emitter;
+    if (!held) return;
     particleDrawSupport().drawEmitter(emitter, getBodyWorldMatrix(*owner->body), *c.camera);
 }
 

@@ -91,8 +91,14 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
     glBindTexture(GL_TEXTURE_2D, glName);
     // Rows are tightly packed whatever their byte width.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image->width),
-                      static_cast<GLsizei>(image->height), image->format, GL_UNSIGNED_BYTE, image->pixels.get());
+    const GLint result =
+        gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image->width),
+                          static_cast<GLsizei>(image->height), image->format, GL_UNSIGNED_BYTE, image->pixels.get());
+    if (result != 0) {
+        const GLubyte* reason = gluErrorString(static_cast<GLenum>(result));
+        std::cerr << "error: a " << image->width << " x " << image->height << " texture could not be uploaded: "
+                  << (reason ? reinterpret_cast<const char*>(reason) : "unknown GLU error") << std::endl;
+    }
     glBindTexture(GL_TEXTURE_2D, 0);
     width = static_cast<int>(image->width);
     height = static_cast<int>(image->height);

@@ -22,6 +22,13 @@ void readShapeField(BaseInStream& in, Body& body) {
 
 void writeShapeField(BaseOutStream& out, const Body& body) { writeValue(out, body.shape); }
 
+Field<Body> shapeField() {
+    Field<Body> entry = field<&Body::shape>("shape");
+    entry.read = &readShapeField;
+    entry.write = &writeShapeField;
+    return entry;
+}
+
 // The keys of a saved body, in this order, then "end".
 const Field<Body> bodyFields[] = {
     field<&Body::position>("position"),
@@ -32,7 +39,7 @@ const Field<Body> bodyFields[] = {
     field<&Body::drag>("drag"),
     field<&Body::restitution>("restitution"),
     field<&Body::accumulatedForce>("accumulatedForce"),
-    {"shape", &readShapeField, &writeShapeField},
+    shapeField(),
     field<&Body::resolve>("resolve"),
     field<&Body::collides>("collides"),
 };
@@ -120,11 +127,12 @@ void Body::integrate(float dt) {
     Vector4 displacement = velocity * dt;
     position = position + displacement;
 
-    if (!shape || shape->shapeType != Shape::SphereKind) return;
-    float radius = static_cast<const Sphere*>(shape)->radius;
-    // A ball without a radius cannot roll; a move along one axis turns it about the other only.
-    if (!(radius > 0.0f)) return;
+    // Only a ball rolls, and only a move across the floor turns it (each axis about the other one).
     float dx = displacement.x(), dz = displacement.z();
+    if ((dx == 0.0f && dz == 0.0f) || !shape || shape->shapeType != Shape::SphereKind) return;
+    float radius = static_cast<const Sphere*>(shape)->radius;
+    // A ball without a radius cannot roll.
+    if (!(radius > 0.0f)) return;
     if (dz != 0.0f) {
         float a = dz / radius * 0.5f;
         rotation = quaternionNormalized(quaternionMultiply(Quaternion(std::sin(a), 0.0f, 0.0f, std::cos(a)), rotation));

@@ -72,7 +72,8 @@ inline bool rayMayHit(Vector4 origin, Vector4 direction, Vector4 centre, float r
     float distanceSquared = dot4(toCentre, toCentre);
     // Past the origin the nearest point of the ray is the foot of the perpendicular.
     if (along > 0.0f && directionSquared > 0.0f) distanceSquared -= along * (along / directionSquared);
-    return distanceSquared <= reachSquared * 1.0001f + 1e-6f;
+    // Slack for the rounding of the subtraction above.
+    return distanceSquared <= reachSquared * 1.0001f + 1e-6f * (1.0f + dot4(toCentre, toCentre));
 }
 
 // A unit vector perpendicular to axis, as close to +y as possible (then +x): the push-out direction

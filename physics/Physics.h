@@ -91,9 +91,9 @@ bool collideBodies(Body* a, Body* b);
 // castRay on the current game state's Physics; empty without one.
 std::map<float, Body*> castRay(const Ray& ray);
 
-// Whether the level editor is steering the hero (its editor component is there and enabled). While it
-// is, the hero is not swept and its contacts are neither detected nor reported. The editor installs the
-// answer; until then the hero is always played.
+// Whether the level editor is steering the hero: the hero's first component of the registered class
+// "EditorController" is enabled. While it is, the hero is not swept and its contacts are neither
+// detected nor reported. The editor may install its own answer instead (null restores the lookup).
 using EditorControlQuery = bool (*)(Entity* hero);
 void setEditorControlQuery(EditorControlQuery query);
 bool isHeroUnderEditorControl(Entity* hero);

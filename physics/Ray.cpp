@@ -20,6 +20,7 @@ bool Ray::intersectWithDistance(const Ray& ray, const Shape& other, Vector4& nor
     switch (other.shapeType) {
     case RectKind: {
         const Rect& box = static_cast<const Rect&>(other);
+        if (!rayMayHit(origin, ray.direction, box.getPosition(), dot3(box.size, box.size))) return false;
         hit = intersectRayRect(origin, ray.direction, box.getPosition(), box.size, normal, depth, distance);
         break;
     }
@@ -30,12 +31,16 @@ bool Ray::intersectWithDistance(const Ray& ray, const Shape& other, Vector4& nor
     }
     case CapsuleKind: {
         const Capsule& capsule = static_cast<const Capsule&>(other);
+        float core = capsule.length * capsule.length * dot4(capsule.direction, capsule.direction);
+        float reach = 2.0f * (core + capsule.radius * capsule.radius);
+        if (!rayMayHit(origin, ray.direction, capsule.getPosition(), reach)) return false;
         hit = intersectRayCapsule(origin, ray.direction, capsule.getPosition(), capsule.direction, capsule.length,
                                   capsule.radius, normal, depth, distance);
         break;
     }
     case OBBKind: {
         const OBB& box = static_cast<const OBB&>(other);
+        if (!rayMayHit(origin, ray.direction, box.getPosition(), dot3(box.size, box.size))) return false;
         hit = intersectRayOBB(origin, ray.direction, box.getPosition(), box.getRotation(), box.size, normal, depth,
                               distance);
         break;

@@ -23,7 +23,7 @@ public:
     static bool intersectWithDistance(const Ray& ray, const Shape& other, Vector4& normal, float& depth,
                                       float& distance);
 
-    // A reach that callers may keep with the ray (the tests treat the ray as unbounded); ignores a value
+    // A reach that callers may keep with the ray (the pair tests treat it as unbounded); ignores a value
     // that is not positive or is infinite, as the capsule's setter does.
     void setLength(float value);
 

@@ -16,6 +16,7 @@ bool Sphere::intersect(const Shape& other, Vector4& normal, float& depth) const 
     switch (other.shapeType) {
     case RectKind: {
         const Rect& box = static_cast<const Rect&>(other);
+        if (!mayTouch(box.getPosition() - centre, dot3(box.size, box.size), radius * radius)) return false;
         hit = intersectRectSphere(box.getPosition(), box.size, centre, radius, normal, depth);
         normal = -normal;
         break;
@@ -27,6 +28,9 @@ bool Sphere::intersect(const Shape& other, Vector4& normal, float& depth) const 
     }
     case CapsuleKind: {
         const Capsule& capsule = static_cast<const Capsule&>(other);
+        float core = capsule.length * capsule.length * dot4(capsule.direction, capsule.direction);
+        float reach = capsule.radius + radius;
+        if (!mayTouch(capsule.getPosition() - centre, core, reach * reach)) return false;
         hit = intersectCapsuleSphere(capsule.getPosition(), capsule.direction, capsule.length, capsule.radius,
                                      centre, radius, normal, depth);
         normal = -normal;
@@ -41,6 +45,7 @@ bool Sphere::intersect(const Shape& other, Vector4& normal, float& depth) const 
     }
     case OBBKind: {
         const OBB& box = static_cast<const OBB&>(other);
+        if (!mayTouch(box.getPosition() - centre, dot3(box.size, box.size), radius * radius)) return false;
         hit = intersectSphereOBB(centre, radius, box.getPosition(), box.getRotation(), box.size, normal, depth);
         break;
     }

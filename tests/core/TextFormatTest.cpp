@@ -12,6 +12,7 @@
 #include "core/FileReader.h"
 #include "core/Function.h"
 #include "core/IStreamWrapper.h"
+#include "core/ObjectCounter.h"
 #include "core/OStreamWrapper.h"
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
@@ -484,6 +485,47 @@ TEST(TypeRegistry, TypesAreFoundByNameWithIdsAndFlags) {
     EXPECT_FALSE(strangerType.isComponent());
     const auto live = ObjectCounter<Type>::snapshot();
     EXPECT_NE(std::find(live.begin(), live.end(), static_cast<const Type*>(&nodeType)), live.end());
+}
+
+namespace {
+struct CountedThing : ObjectCounter<CountedThing> {
+    int value = 0;
+};
+struct SideA : CoreTestItem {};
+struct SideB : CoreTestItem {};
+struct BothSides : SideA, SideB {};
+}  // namespace
+
+TEST(TypeRegistry, ObjectCounterKeepsEveryLiveInstance) {
+    const std::size_t before = ObjectCounter<CountedThing>::liveCount();
+    auto first = std::make_unique<CountedThing>();
+    first->value = 1;
+    CountedThing copy = *first;
+    EXPECT_EQ(ObjectCounter<CountedThing>::liveCount(), before + 2);
+    const auto live = ObjectCounter<CountedThing>::snapshot();
+    EXPECT_NE(std::find(live.begin(), live.end(), first.get()), live.end());
+    EXPECT_NE(std::find(live.begin(), live.end(), &copy), live.end());
+    first.reset();
+    EXPECT_EQ(ObjectCounter<CountedThing>::liveCount(), before + 1);
+    EXPECT_EQ(ObjectCounter<CountedThing>::snapshot().back()->value, 1);
+}
+
+TEST(TypeRegistry, PointerCastFindsOnlyUnambiguousPublicBases) {
+    CoreTestOffset offset;
+    void* raw = &offset;
+    auto* item = pointerCastWith<CoreTestItem>(typeid(CoreTestOffset), &throwAsPointer<CoreTestOffset>, raw);
+    EXPECT_EQ(item, static_cast<CoreTestItem*>(&offset));
+    EXPECT_NE(static_cast<void*>(item), raw) << "the base sits after the padding part";
+    // The second conversion comes from the remembered offset and must agree.
+    EXPECT_EQ(pointerCastWith<CoreTestItem>(typeid(CoreTestOffset), &throwAsPointer<CoreTestOffset>, raw), item);
+    BothSides both;
+    EXPECT_EQ(pointerCastWith<CoreTestItem>(typeid(BothSides), &throwAsPointer<BothSides>, &both), nullptr)
+        << "an ambiguous base is no base";
+    EXPECT_EQ(pointerCastWith<SideB>(typeid(BothSides), &throwAsPointer<BothSides>, &both),
+              static_cast<SideB*>(&both));
+    CoreTestStranger stranger;
+    EXPECT_EQ(pointerCastWith<CoreTestItem>(typeid(CoreTestStranger), &throwAsPointer<CoreTestStranger>, &stranger),
+              nullptr);
 }
 
 TEST(TypeRegistry, TypeNamesDropOnlyTheLeadingClassWord) {

@@ -195,6 +195,19 @@ TEST(TokenInput, AttributesReadWithoutBeingAdded) {
     EXPECT_EQ(in.getAttribute("progressBar"), "yes");
 }
 
+TEST(TokenInput, StdStreamWrapperTakesNothingBeyondTheTokensRead) {
+    std::istringstream text("first   second third");
+    {
+        IStreamWrapper in(text);
+        std::string token;
+        in.readToken(token);
+        EXPECT_EQ(token, "first");
+    }
+    std::string rest;
+    std::getline(text, rest);
+    EXPECT_EQ(rest, "   second third");
+}
+
 TEST(TokenInput, FailReportsOnceAndEndsTheInput) {
     std::istringstream text("a b c");
     IStreamWrapper in(text, "broken.txt");

@@ -67,7 +67,7 @@ Vector4 radialAboutX(Vector4 p) { return Vector4(0.0f, p.y(), p.z(), 0.0f); }
 
 }  // namespace
 
-TEST(MeshBuilder, SphereOfThreeHasTheDocumentedStrip) {
+TEST(MeshBuilder, SphereOfThreeJoinsItsColumnsInOneStrip) {
     MeshData mesh = MeshBuilder::sphere(3);
     EXPECT_EQ(mesh.mode, MeshData::triangleStrip);
     ASSERT_EQ(mesh.vertices.size(), 12);
@@ -134,7 +134,7 @@ TEST(MeshBuilder, EllipsoidStretchesEachHalfToItsOwnBound) {
     expectOutwardWinding(mesh, fromOrigin);
 }
 
-TEST(MeshBuilder, BoxHasSixOutwardFacesAndTheDocumentedNormals) {
+TEST(MeshBuilder, BoxHasSixOutwardFacesAndItsNormals) {
     MeshData mesh = MeshBuilder::box();
     EXPECT_EQ(mesh.mode, MeshData::triangles);
     ASSERT_EQ(mesh.vertices.size(), 24);
@@ -160,7 +160,7 @@ TEST(MeshBuilder, BoxHasSixOutwardFacesAndTheDocumentedNormals) {
     }
 }
 
-TEST(MeshBuilder, CapsuleOfFourHasTheDocumentedIndices) {
+TEST(MeshBuilder, CapsuleOfFourWindsEachSegmentAsTwoTriangles) {
     MeshData mesh = MeshBuilder::capsule(4);
     EXPECT_EQ(mesh.vertices.size(), 10);
     const std::vector<unsigned short> expected = {0, 1, 2, 1, 3, 2, 2, 3, 4, 3, 5, 4,

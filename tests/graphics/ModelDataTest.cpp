@@ -1,5 +1,5 @@
 // Models without a GL context: the text form of vertices, vertex and index arrays and model records,
-// the array constructor's bounds, the registered builders and the shipped model records.
+// the array constructor's bounds and the registered builders.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,8 +9,6 @@
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
-#include "engine/GameState.h"
-#include "engine/MainLoop.h"
 #include "graphics/Model.h"
 
 namespace {
@@ -183,20 +181,4 @@ TEST(ModelData, BuildersAreRegisteredAsDataFunctions) {
     readFrom("function Model::createBumper 2", model);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("at least 4"), std::string::npos);
     EXPECT_EQ(model.getIndexCount(), 0);
-}
-
-TEST(ModelData, ShippedDefaultModelIsTheUnitBox) {
-    GameState state;
-    GameState* saved = currentGameState;
-    currentGameState = &state;
-    testing::internal::CaptureStderr();
-    state.loadResourceFile("Content/Resources/models.txt");
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(errors.find("error"), std::string::npos) << errors;
-    Model& model = state.get<Model>("defaultModel");
-    EXPECT_EQ(model.getIndexCount(), 36);
-    EXPECT_EQ(model.getVertexCount(), 24);
-    EXPECT_EQ(model.boundsMax, Vector4(1, 1, 1, 1));
-    EXPECT_EQ(model.getName(), "defaultModel");
-    currentGameState = saved;
 }

@@ -9,6 +9,7 @@
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
 #include "graphics/BoxDrawGroup.h"
+#include "graphics/CameraComponent.h"
 #include "graphics/CopyEntityGraphics.h"
 #include "graphics/MeshBuilder.h"
 #include "graphics/Model.h"
@@ -282,11 +283,11 @@ TEST_F(SceneDrawTest, CopyEntityDrawsTheOtherLookTurnedLikeItsBody) {
     EXPECT_TRUE(original->graphics->translucentThisFrame);
 
     // Seen through another camera, the copy is also turned back by the scene camera's orientation.
-    PerspectiveCamera sceneCamera;
+    auto* cameraComponent = new CameraComponent();
+    state.addStateComponent(cameraComponent);
+    state.flushAddedComponents();
+    PerspectiveCamera& sceneCamera = cameraComponent->camera;
     sceneCamera.rotateY = 1.0f;
-    static PerspectiveCamera* scene = nullptr;
-    scene = &sceneCamera;
-    sceneCameraLookup() = [](GameState&) -> Camera* { return scene; };
     log->clear();
     copyGraphics->draw(copyWorld, camera);
     const Quaternion q = sceneCamera.getOrientation();
@@ -295,7 +296,6 @@ TEST_F(SceneDrawTest, CopyEntityDrawsTheOtherLookTurnedLikeItsBody) {
     log->clear();
     copyGraphics->draw(copyWorld, sceneCamera);
     EXPECT_EQ((*log)[0].world, turned);
-    sceneCameraLookup() = nullptr;
 
     // A missing id draws nothing.
     copyGraphics->idToCopy = 999999;
@@ -343,17 +343,24 @@ TEST_F(SceneDrawTest, EmittersDrawOnlyForOwnersInTheSceneWithABody) {
     state.flushAddedEntities();
     Entity* gone = new Entity();
 
-    std::vector<std::unique_ptr<Graphics>> stand;
-    for (Entity* owner : {inScene, outside, bodiless, gone, static_cast<Entity*>(nullptr)}) {
-        stand.emplace_back(new Graphics());
-        stand.back()->owner = owner;
-        emitters.push_back(stand.back().get());
+    // Stand-in emitters: one held by each owner, and a copy that only names the scene entity.
+    std::vector<Component*> held;
+    for (Entity* owner : {inScene, outside, bodiless}) {
+        Graphics* emitter = new Graphics();
+        owner->components.emplace_back(emitter);
+        emitter->owner = owner;
+        held.push_back(emitter);
     }
-    delete gone;  // its emitter still points at it
+    std::unique_ptr<Component> copy(held[0]->clone());
+    Graphics orphan;  // its owner is deleted below while it lives on
+    orphan.owner = gone;
+    Graphics unowned;
+    emitters = {held[0], held[1], held[2], copy.get(), &orphan, &unowned};
+    delete gone;
 
     drawScene(state, camera);
     ASSERT_EQ(drawnEmitters.size(), 1u);
-    EXPECT_EQ(drawnEmitters[0].first, stand[0].get());
+    EXPECT_EQ(drawnEmitters[0].first, held[0]);
     EXPECT_EQ(drawnEmitters[0].second, getBodyWorldMatrix(*inScene->body));
 
     particleDrawSupport() = saved;

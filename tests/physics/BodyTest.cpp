@@ -21,32 +21,6 @@ void expectVectorNear(Vector4 expected, Vector4 actual, float tolerance = 1e-5f)
         EXPECT_NEAR(expected.get(lane), actual.get(lane), tolerance) << "lane " << lane;
 }
 
-TEST(BodyDefaults, ImmovableRestingBodyThatCollidesAndResolves) {
-    Body body;
-    EXPECT_EQ(Quaternion(), body.rotation);
-    EXPECT_EQ(Vector4(0, 0, 0, 1), body.position);
-    EXPECT_EQ(Vector4(), body.velocity);
-    EXPECT_EQ(0.0f, body.mass);
-    EXPECT_EQ(0.0f, body.inverseMass);
-    EXPECT_FLOAT_EQ(0.01f, body.drag);
-    EXPECT_FLOAT_EQ(0.3f, body.restitution);
-    EXPECT_EQ(nullptr, body.shape);
-    EXPECT_EQ(nullptr, body.sweepRay);
-    EXPECT_TRUE(body.resolve);
-    EXPECT_TRUE(body.collides);
-    EXPECT_EQ(nullptr, body.getPhysics());
-}
-
-TEST(BodyMass, InverseFollowsMass) {
-    Body body;
-    body.setMass(4);
-    EXPECT_FLOAT_EQ(0.25f, body.inverseMass);
-    body.setMass(0);
-    EXPECT_EQ(0.0f, body.inverseMass);
-    body.setMass(-2);
-    EXPECT_FLOAT_EQ(-0.5f, body.inverseMass);
-}
-
 TEST(BodyIntegrate, DragKeepsAShareOfTheVelocityPerStep) {
     Body body;
     body.velocity = Vector4(1, 0, 0, 0);
@@ -222,12 +196,6 @@ TEST(BodyText, ReadSetsInverseMassShapeOwnerAndPreviousPosition) {
     EXPECT_EQ(nullptr, immovable->shape);
 }
 
-TEST(BodyText, OlderVersionHasNoComponentPart) {
-    auto body = readBody("Body 0 mass 2 drag 0.5 end");
-    EXPECT_FLOAT_EQ(0.5f, body->inverseMass);
-    EXPECT_FLOAT_EQ(0.5f, body->drag);
-}
-
 TEST(BodyText, WrittenBodyReadsBackTheSame) {
     Body original;
     original.position = Vector4(1, -2, 3.5f, 1);
@@ -262,78 +230,68 @@ TEST(BodyText, WrittenBodyReadsBackTheSame) {
     EXPECT_EQ(box->size, back->shape->getSize());
 }
 
-TEST(BodyText, ReadingAnotherShapeReplacesTheOldOne) {
-    auto body = readBody("Body 1 0 Component end shape Sphere 0 radius 2 end end");
-    std::istringstream source("Body 1 0 Component end shape Rect 0 end end");
+TEST(BodyText, OlderVersionsAndRereading) {
+    // Version 0 has no Component part.
+    auto old = readBody("Body 0 mass 2 drag 0.5 end");
+    EXPECT_FLOAT_EQ(0.5f, old->inverseMass);
+    EXPECT_FLOAT_EQ(0.5f, old->drag);
+    // Reading another shape into a body replaces (and frees) the old one.
+    std::istringstream source("Body 1 0 Component end shape Rect 0 end mass -2 end");
     IStreamWrapper in(source);
-    readValue(in, *body);
-    ASSERT_NE(nullptr, body->shape);
-    EXPECT_EQ(Shape::RectKind, body->shape->shapeType);
-    EXPECT_EQ(body.get(), body->shape->body);
+    readValue(in, *old);
+    ASSERT_NE(nullptr, old->shape);
+    EXPECT_EQ(Shape::RectKind, old->shape->shapeType);
+    EXPECT_EQ(old.get(), old->shape->body);
+    EXPECT_FLOAT_EQ(-0.5f, old->inverseMass);
 }
 
 // --- The hero's sweep ------------------------------------------------------------------------------
 
-struct SweepCase : PhysicsScene {
-    // A hero of radius 0.5 that moved from the origin to (3, 0, 0) in its last step, and a small ball
-    // whose centre lies 2 along the way.
-    SweepCase(bool obstacleResolves, Shape* heroShape = new Sphere(0.5f)) {
-        hero = addHero(heroShape, at(0, 0, 0));
-        obstacle = add(new Sphere(0.25f), at(2, 0.1f, 0));
-        obstacle->body->resolve = obstacleResolves;
-        hero->body->previousPosition = at(0, 0, 0);
-        hero->body->position = at(3, 0, 0);
-    }
-    Entity* hero;
-    Entity* obstacle;
+// A hero of radius 0.5 that moved from the origin towards (3, 0, 0) in its last step, and a small ball
+// whose centre lies 2 along the way.
+struct SweepCase {
+    const char* name;
+    float travel;           // how far the hero got this step
+    float obstacleAt;       // where the obstacle's centre lies along the way
+    bool obstacleResolves;
+    bool withRay;
+    float expectedEnd;
 };
 
-TEST(BodySweep, StopsShortOfAResolvingBody) {
-    SweepCase scene(true);
-    scene.hero->body->sweep();
-    expectVectorNear(at(1.75f, 0, 0), scene.hero->body->position);
-    EXPECT_EQ(Vector4(), scene.hero->body->velocity);
-}
-
-TEST(BodySweep, PassesThroughTriggersAndWhatItAlreadyTouches) {
-    SweepCase trigger(false);
-    trigger.hero->body->sweep();
-    expectVectorNear(at(3, 0, 0), trigger.hero->body->position);
-
-    SweepCase near(true);
-    near.obstacle->body->position = at(0.4f, 0, 0);
-    near.hero->body->sweep();
-    expectVectorNear(at(3, 0, 0), near.hero->body->position);
-}
-
-TEST(BodySweep, ShortStepIsNotShortened) {
-    SweepCase scene(true);
-    scene.hero->body->position = at(1.5f, 0, 0);
-    scene.hero->body->sweep();
-    expectVectorNear(at(1.5f, 0, 0), scene.hero->body->position);
-}
-
-TEST(BodySweep, HeroThatDidNotMoveStaysWithoutNaN) {
-    SweepCase scene(true);
-    scene.hero->body->position = scene.hero->body->previousPosition;
-    scene.hero->body->sweep();
-    EXPECT_EQ(at(0, 0, 0), scene.hero->body->position);
-    EXPECT_TRUE(isFiniteVector(scene.hero->body->sweepRay->direction));
+TEST(BodySweep, StopsShortOfTheFirstResolvingBodyOnly) {
+    const SweepCase cases[] = {
+        {"stops short: 2 - 0.5 x 0.5", 3, 2, true, true, 1.75f},
+        {"passes a trigger", 3, 2, false, true, 3},
+        {"passes what it touches already", 3, 0.4f, true, true, 3},
+        {"a short step is not shortened", 1.5f, 2, true, true, 1.5f},
+        {"did not move: stays, no NaN", 0, 2, true, true, 0},
+        {"no ray, no sweep", 3, 2, true, false, 3},
+    };
+    for (const SweepCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        PhysicsScene scene;
+        Entity* hero = scene.addHero(new Sphere(0.5f), at(0, 0, 0));
+        Entity* obstacle = scene.add(new Sphere(0.25f), at(c.obstacleAt, 0.1f, 0));
+        obstacle->body->resolve = c.obstacleResolves;
+        if (!c.withRay) hero->body->setSweepRay(nullptr);
+        hero->body->velocity = Vector4(1, 0, 0, 0);
+        hero->body->position = at(c.travel, 0, 0);
+        hero->body->sweep();
+        EXPECT_TRUE(isFiniteVector(hero->body->position));
+        expectVectorNear(at(c.expectedEnd, 0, 0), hero->body->position);
+        EXPECT_EQ(Vector4(1, 0, 0, 0), hero->body->velocity);
+    }
 }
 
 TEST(BodySweep, HeroOfAnotherKindUsesItsBoundingRadius) {
+    PhysicsScene scene;
     Rect* box = new Rect();
     box->size = Vector4(0.3f, 0.4f, 0, 0);  // bounding radius 0.5
-    SweepCase scene(true, box);
-    scene.hero->body->sweep();
-    expectVectorNear(at(1.75f, 0, 0), scene.hero->body->position);
-}
-
-TEST(BodySweep, NoRayNoSweep) {
-    SweepCase scene(true);
-    scene.hero->body->setSweepRay(nullptr);
-    scene.hero->body->sweep();
-    expectVectorNear(at(3, 0, 0), scene.hero->body->position);
+    Entity* hero = scene.addHero(box, at(0, 0, 0));
+    scene.add(new Sphere(0.25f), at(2, 0.1f, 0));
+    hero->body->position = at(3, 0, 0);
+    hero->body->sweep();
+    expectVectorNear(at(1.75f, 0, 0), hero->body->position);
 }
 
 }  // namespace

@@ -1,0 +1,112 @@
+// The level state: play-mode entry, the Escape key, the per-frame guidance target and the frame on
+// screen.
+#include "editor/Editor.h"
+
+#include <GL/glew.h>
+
+#include "core/Configuration.h"
+#include "core/Type.h"
+#include "editor/FrameTimeLog.h"
+#include "engine/KeyboardMessage.h"
+#include "engine/MainLoop.h"
+#include "engine/Platform.h"
+#include "graphics/CameraComponent.h"
+#include "physics/Physics.h"
+#include "platform/TweakBarLayer.h"
+
+int scoreSpheresAtPlayStart = 0;
+
+namespace {
+
+constexpr int escapeKey = -24;
+constexpr int playModeMessage = 20;
+// Level files saved to this temporary name have no save target of their own.
+const char* const temporaryLevelFile = "tempLevelState.levelFile";
+
+}  // namespace
+
+EditorGameplayHooks& editorGameplayHooks() {
+    static EditorGameplayHooks hooks;
+    return hooks;
+}
+
+Editor::Editor(const std::string& levelFileName) : GameState(levelFileName) {}
+
+Editor::~Editor() = default;
+
+bool Editor::isBeingEdited() const { return isHeroUnderEditorControl(rootEntity); }
+
+Camera* Editor::levelCamera() {
+    CameraComponent* component = getComponents<CameraComponent>();
+    return component ? &component->camera : nullptr;
+}
+
+bool Editor::hasMainMenu() {
+    for (std::size_t i = 0; i < stateComponents.size(); ++i)
+        if (stateComponents[i] && dynamicTypeName(*stateComponents[i]) == "MenuManager") return true;
+    return false;
+}
+
+void Editor::initialize() {
+    GameState::initialize();
+    if (levelFileName == temporaryLevelFile) levelFileName.clear();
+
+    // Play mode: the editor components switch editing off when they hear this.
+    sendMessage(new Message(playModeMessage), true);
+    setMouseCaptured(true);
+    if (CameraComponent* camera = getComponents<CameraComponent>()) {
+        camera->targetEntity = rootEntity ? static_cast<std::int32_t>(rootEntity->id) : 0;
+        camera->targetDistance = configuration.getFloat("playModeDefaultCameraDistance", camera->targetDistance);
+    }
+    const EditorGameplayHooks& hooks = editorGameplayHooks();
+    scoreSpheresAtPlayStart = hooks.liveScoreSphereCount ? hooks.liveScoreSphereCount() : 0;
+
+    // The first level of the run waits under the main menu; without menus nothing could ever lift
+    // that pause, so such a level starts playing at once.
+    if (firstLoad && hasMainMenu()) {
+        mainMenuOpen = true;
+        setPaused(true);
+    }
+
+    escapeHandle = EventHandler::registerHandler<KeyboardMessage>(
+        static_cast<EventSystem*>(this), 7, this, [](Editor& editor, KeyboardMessage& message) { editor.onKeyDown(message); });
+}
+
+void Editor::onKeyDown(KeyboardMessage& message) {
+    if (message.key != escapeKey) return;
+    if (isBeingEdited()) {
+        nextGameState = &quitGameState;
+        return;
+    }
+    if (mainMenuOpen) return;
+    setPaused(!paused);
+}
+
+void Editor::update(float dt) {
+    FrameTimeLog::instance().frameStarted();
+    GameState::update(dt);
+    if (!isBeingEdited()) {
+        if (auto updateNextTarget = editorGameplayHooks().updateNextTarget) updateNextTarget();
+    }
+}
+
+void Editor::render() {
+    glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (Camera* camera = levelCamera()) draw(camera);
+    if (isBeingEdited()) TwDraw();
+    FrameTimeLog& log = FrameTimeLog::instance();
+    log.swapStarted();
+    platform().swapBuffers();
+    log.frameFinished();
+}
+
+void Editor::unload() {
+    escapeHandle.release();
+    GameState::unload();
+}
+
+void Editor::clearResources() {
+    GameState::clearResources();
+    delete this;
+}

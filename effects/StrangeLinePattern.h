@@ -1,0 +1,31 @@
+// Lines that wind around the pattern's centre (the end-of-level line effect).
+// Kind number 4 of the surface patterns.
+#pragma once
+
+#include "effects/Pattern.h"
+
+class StrangeLinePattern : public Pattern {
+public:
+    static constexpr int kindNumber = 4;
+    static constexpr int currentVersion = 1;
+
+    StrangeLinePattern();
+    // The four numbers go into slots 0 to 3 in order; colour (1, 1, 1, 0).
+    StrangeLinePattern(float scale, float scale2, float thinness, float sharpness);
+
+    StrangeLinePattern* clone() const override;
+    int getVersion() const override { return currentVersion; }
+    int getPatternID() const override { return kindNumber; }
+    // Every stored version from 0 to the current one.
+    void read(BaseInStream& in, int version) override;
+    // Always the current version.
+    void write(BaseOutStream& out, int version) override;
+
+    // The named parameters, each a view of one slot of the block.
+    float& scale2() { return parameters[1]; }
+    float scale2() const { return parameters[1]; }
+    float& thinness() { return parameters[2]; }
+    float thinness() const { return parameters[2]; }
+    float& sharpness() { return parameters[3]; }
+    float sharpness() const { return parameters[3]; }
+};

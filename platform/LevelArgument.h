@@ -1,0 +1,12 @@
+// The level picture given on the command line: a PNG level file whose level text replaces the text of
+// the first level's file before that level is loaded.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Looks through the arguments (program name excluded) for the first PNG file that carries level text
+// and writes that text, whole or not at all, into the file startingState (relative to the working
+// folder, no lookup). Other arguments are passed over. Returns true when a level was written; a
+// failed write is reported and the level file is left as it was.
+bool applyLevelArgument(const std::vector<std::string>& arguments, const std::string& startingState);
