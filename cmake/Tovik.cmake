@@ -16,10 +16,34 @@ function(tovik_library name)
   endforeach()
 endfunction()
 
+# What each of our libraries needs of the others, transitively. Drawing needs bodies and patterns,
+# bodies read textures, the higher subsystems need everything.
+set(TOVIK_NEEDS_engine core)
+set(TOVIK_NEEDS_graphics engine core physics effects)
+set(TOVIK_NEEDS_physics graphics engine core effects)
+set(TOVIK_NEEDS_effects graphics physics engine core)
+set(TOVIK_NEEDS_platform engine core)
+foreach(top game audio ui editor)
+  set(TOVIK_NEEDS_${top} core engine platform graphics physics effects game audio ui editor)
+endforeach()
+
 # Serialisable classes register themselves during static initialisation, so a program must keep
-# every object file of our libraries, referenced or not.
+# every object file of our libraries, referenced or not. The libraries a program names are completed
+# with what they need.
 function(tovik_link_whole target)
+  set(libs)
   foreach(lib ${ARGN})
+    list(APPEND libs ${lib})
+    if(lib MATCHES "^tovik_(.*)$")
+      foreach(dep ${TOVIK_NEEDS_${CMAKE_MATCH_1}})
+        if(TARGET tovik_${dep})
+          list(APPEND libs tovik_${dep})
+        endif()
+      endforeach()
+    endif()
+  endforeach()
+  list(REMOVE_DUPLICATES libs)
+  foreach(lib ${libs})
     if(lib MATCHES "^tovik_")
       target_link_libraries(${target} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${lib}>")
     else()

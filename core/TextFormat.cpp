@@ -85,10 +85,6 @@ void unescape(std::string& text) {
     text.swap(result);
 }
 
-bool isEscapeLetter(char c) {
-    return c == '"' || c == '\\' || c == 't' || c == 'n' || c == 'r' || c == 'v' || c == 'f';
-}
-
 
 // Characters that make a string need a look: white space of every kind.
 struct QuoteTable {
@@ -103,13 +99,10 @@ constexpr QuoteTable quoteTable;
 bool needsQuotes(const std::string& value, bool quoteKeywords) {
     if (value.empty()) return false;
     if (value[0] == '"') return true;
-    if (value.size() == 1 && value[0] == ' ') return true;
-    const std::size_t last = value.size() - 1;
+    // Any blank, a trailing one included: written bare, a trailing blank would be lost on reading.
     const char* data = value.data();
-    for (std::size_t i = 0; i <= last; ++i) {
-        const char c = data[i];
-        if (quoteTable.special[static_cast<unsigned char>(c)] && (c != ' ' || i != last)) return true;
-    }
+    for (std::size_t i = 0; i < value.size(); ++i)
+        if (quoteTable.special[static_cast<unsigned char>(data[i])]) return true;
     if (quoteKeywords) {
         if (startsWithComment(value)) return true;
         switch (value[0]) {
@@ -128,8 +121,7 @@ std::string quoted(const std::string& value) {
     std::string result;
     result.reserve(value.size() + 8);
     result.push_back('"');
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        const char c = value[i];
+    for (const char c : value) {
         switch (c) {
         case '"': result += "\\\""; break;
         case '\t': result += "\\t"; break;
@@ -137,13 +129,7 @@ std::string quoted(const std::string& value) {
         case '\r': result += "\\r"; break;
         case '\v': result += "\\v"; break;
         case '\f': result += "\\f"; break;
-        case '\\':
-            // Doubled only where it would otherwise read back as an escape (or escape the closing quote).
-            if (i + 1 == value.size() || isEscapeLetter(value[i + 1]))
-                result += "\\\\";
-            else
-                result.push_back('\\');
-            break;
+        case '\\': result += "\\\\"; break;
         default: result.push_back(c); break;
         }
     }

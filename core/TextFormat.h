@@ -82,9 +82,8 @@ int readContainerSize(BaseInStream& in, bool& progress);
 // as truncated), or once the stream has failed; true with the next element's first token pushed back.
 bool nextElement(BaseInStream& in);
 
-// Writes a string as one token and a blank: bare, or in double quotes when it holds a blank (other
-// than as its last character), a tab, a line end or a leading double quote, or would read back as a
-// keyword; empty as "".
+// Writes a string as one token and a blank: bare, or in double quotes when it holds a blank, a tab, a
+// line end or a leading double quote; empty as "".
 BaseOutStream& writeStringToken(BaseOutStream& out, const std::string& value);
 BaseOutStream& writeCStringToken(BaseOutStream& out, const char* value);
 // A string value: as writeStringToken, and also quoted when it would read back as a keyword ("end",
@@ -166,15 +165,6 @@ template <class T>
 void readInto(BaseInStream& in, void* value) {
     readValue(in, *static_cast<T*>(value));
 }
-
-template <class T>
-struct IsPointerLike : std::false_type {};
-template <class T>
-struct IsPointerLike<T*> : std::true_type {};
-template <class T, class D>
-struct IsPointerLike<std::unique_ptr<T, D>> : std::true_type {};
-template <class T>
-struct IsPointerLike<std::shared_ptr<T>> : std::true_type {};
 
 template <class B>
 bool adoptPlain(void* destination, const std::type_info& from, void (*thrower)(void*), void* object) {
@@ -561,12 +551,23 @@ void writeElement(BaseOutStream& out, const E& element) {
 }
 }  // namespace textformat_detail
 
-// A line end, the optional size line, one indented element per line, then "end".
+// A line end, the optional size line, one indented element per line, then "end". A container of
+// containers always has its size line: its first element may itself begin with "size".
 template <class C>
 BaseOutStream& writeContainer(BaseOutStream& out, const C& container) {
     BaseOutStream& s = out.containerStream(const_cast<C*>(&container));
     writeCode(s, BaseOutStream::lineEnd);
-    writeContainerSize(s, static_cast<int>(container.size()));
+    const int count = static_cast<int>(container.size());
+    if constexpr (textformat_detail::IsContainerValue<typename C::value_type>::value) {
+        if (s.getAttribute("progressBar") != "yes") {
+            writeKeyword(s, "size");
+            writeValue(s, count);
+        } else {
+            writeContainerSize(s, count);
+        }
+    } else {
+        writeContainerSize(s, count);
+    }
     for (const auto& element : container) {
         writeCode(s, BaseOutStream::indent);
         textformat_detail::writeElement(s, element);

@@ -11,7 +11,8 @@ const auto& patternType = registerType<BlobPattern>("BlobPattern");
 
 const PatternField currentKeys[] = {{"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
 const PatternField version0Keys[] = {{"scale", 1}, {"thinness", 2}, {"sharpness", 3}};
-const PatternField version1Keys[] = {{"scale1", Pattern::scaleAfterBlock}, {"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
+const PatternField version1Keys[] = {
+    {"scale1", Pattern::scaleAfterBlock}, {"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
 
 }  // namespace
 

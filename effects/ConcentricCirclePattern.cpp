@@ -19,7 +19,7 @@ const auto& patternType = registerType<ConcentricCirclePattern>("ConcentricCircl
 
 const bool ringTextureFunctionRegistered = [] {
     registerFunction<Texture(float, float, float)>("ConcentricCirclePattern::buildTexture",
-                                                    &ConcentricCirclePattern::buildTexture);
+                                                   &ConcentricCirclePattern::buildTexture);
     return true;
 }();
 

@@ -19,10 +19,14 @@ ConcentricCircleWorldPattern::ConcentricCircleWorldPattern() {
     parameters[2] = 1.2f;
 }
 
-ConcentricCircleWorldPattern* ConcentricCircleWorldPattern::clone() const { return new ConcentricCircleWorldPattern(*this); }
+ConcentricCircleWorldPattern* ConcentricCircleWorldPattern::clone() const {
+    return new ConcentricCircleWorldPattern(*this);
+}
 
 void ConcentricCircleWorldPattern::read(BaseInStream& in, int version) {
     readKindBlock(in, currentKeys, std::size(currentKeys));
 }
 
-void ConcentricCircleWorldPattern::write(BaseOutStream& out, int version) { writeKindBlock(out, currentKeys, std::size(currentKeys)); }
+void ConcentricCircleWorldPattern::write(BaseOutStream& out, int version) {
+    writeKindBlock(out, currentKeys, std::size(currentKeys));
+}

@@ -21,9 +21,9 @@ public:
     // number.
     void update(float dt) override;
 
-    int whichPattern = 0;      // position in the entity's Graphics pattern list
-    int whichParameter = 0;    // slot of that pattern's block, 0 to 7
-    float amplitude = 1.0f;    // rise over the first half of a wave
-    float waveLength = 1.0f;   // seconds per wave
+    int whichPattern = 0;     // position in the entity's Graphics pattern list
+    int whichParameter = 0;   // slot of that pattern's block, 0 to 7
+    float amplitude = 1.0f;   // rise over the first half of a wave
+    float waveLength = 1.0f;  // seconds per wave
     float pointAlongWave = 0.0f;
 };

@@ -61,9 +61,7 @@ ParticleLifetimeComponent* findLifetime(Entity& entity) {
 // A shape's size and bounding radius, or what leaves a value unscaled when there is no shape.
 Vector4 shapeSize(const Body& body) { return body.shape ? body.shape->getSize() : Vector4(1.0f, 1.0f, 1.0f, 1.0f); }
 float shapeRadius(const Body& body) { return body.shape ? body.shape->getBoundingRadius() : 1.0f; }
-float boundingRadiusOrZero(const Body* body) {
-    return body && body->shape ? body->shape->getBoundingRadius() : 0.0f;
-}
+float boundingRadiusOrZero(const Body* body) { return body && body->shape ? body->shape->getBoundingRadius() : 0.0f; }
 
 // (r3, r2, r1, 0) from three numbers drawn in the order r1, r2, r3.
 Vector4 randomLanes() {
@@ -82,6 +80,39 @@ void writeKeyedKeepingAttributes(BaseOutStream& out, const char* key, const T& v
     writeCode(out, BaseOutStream::dedent);
     writeCode(out, BaseOutStream::lineEnd);
 }
+
+// The pool is no business of the property bars: its two keys are read with "tweakBar" set to "no".
+template <auto Member>
+constexpr Field<ParticleEmitter> hiddenField(const char* key) {
+    Field<ParticleEmitter> entry = field<Member>(key);
+    entry.read = [](BaseInStream& in, ParticleEmitter& emitter) {
+        in.attributes["tweakBar"] = "no";
+        readValue(in, emitter.*Member);
+    };
+    return entry;
+}
+
+const Field<ParticleEmitter> emitterFields[] = {
+    field<&ParticleEmitter::animationName>("animationName"),
+    field<&ParticleEmitter::emissionRate>("emissionRate"),
+    field<&ParticleEmitter::stopAfter>("stopAfter"),
+    field<&ParticleEmitter::particlesEmitted>("particlesEmitted"),
+    field<&ParticleEmitter::blendMode>("blendMode"),
+    field<&ParticleEmitter::lifeTime>("lifeTime"),
+    field<&ParticleEmitter::fadeInTime>("fadeInTime"),
+    field<&ParticleEmitter::fadeOutTime>("fadeOutTime"),
+    field<&ParticleEmitter::attachedToOwner>("attachedToOwner"),
+    field<&ParticleEmitter::sizeRelative>("sizeRelative"),
+    field<&ParticleEmitter::directionRelative>("directionRelative"),
+    field<&ParticleEmitter::velocityRelative>("velocityRelative"),
+    field<&ParticleEmitter::accelerationRelative>("accelerationRelative"),
+    field<&ParticleEmitter::directionAngleVariance>("directionAngleVariance"),
+    field<&ParticleEmitter::particleBaseEntity>("particleBaseEntity"),
+    field<&ParticleEmitter::particleVarianceBody>("particleVarianceBody"),
+    field<&ParticleEmitter::timeUntilEmission>("timeUntilEmission"),
+    hiddenField<&ParticleEmitter::particles>("particles"),
+    hiddenField<&ParticleEmitter::unusedIDs>("unusedIDs"),
+};
 
 }  // namespace
 
@@ -123,37 +154,7 @@ ParticleEmitter* ParticleEmitter::clone() const { return new ParticleEmitter(*th
 void ParticleEmitter::read(BaseInStream& in, int version) {
     const int baseVersion = readBaseHeader(in);
     Component::read(in, baseVersion);
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "animationName") readValue(in, animationName);
-        else if (key == "emissionRate") readValue(in, emissionRate);
-        else if (key == "stopAfter") readValue(in, stopAfter);
-        else if (key == "particlesEmitted") readValue(in, particlesEmitted);
-        else if (key == "blendMode") readValue(in, blendMode);
-        else if (key == "lifeTime") readValue(in, lifeTime);
-        else if (key == "fadeInTime") readValue(in, fadeInTime);
-        else if (key == "fadeOutTime") readValue(in, fadeOutTime);
-        else if (key == "attachedToOwner") readValue(in, attachedToOwner);
-        else if (key == "sizeRelative") readValue(in, sizeRelative);
-        else if (key == "directionRelative") readValue(in, directionRelative);
-        else if (key == "velocityRelative") readValue(in, velocityRelative);
-        else if (key == "accelerationRelative") readValue(in, accelerationRelative);
-        else if (key == "directionAngleVariance") readValue(in, directionAngleVariance);
-        else if (key == "particleBaseEntity") readValue(in, particleBaseEntity);
-        else if (key == "particleVarianceBody") readValue(in, particleVarianceBody);
-        else if (key == "timeUntilEmission") readValue(in, timeUntilEmission);
-        else if (key == "particles") {
-            in.attributes["tweakBar"] = "no";
-            readValue(in, particles);
-        } else if (key == "unusedIDs") {
-            in.attributes["tweakBar"] = "no";
-            readValue(in, unusedIDs);
-        } else {
-            reportUnknownKey(in, key);
-            break;
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, emitterFields);
 }
 
 void ParticleEmitter::write(BaseOutStream& out, int version) {
@@ -194,8 +195,10 @@ std::uint32_t ParticleEmitter::poolSize() const {
     // Worked in double and rounded to float before the ceiling, so that 10 s at 20 a second gives 203.
     const float wanted = static_cast<float>((static_cast<double>(lifeTime) + 0.1) * emissionRate + 1.0);
     std::uint32_t n = 0;
-    if (wanted >= static_cast<float>(maxPoolSize)) n = maxPoolSize;
-    else if (wanted > 0.0f) n = static_cast<std::uint32_t>(std::ceil(wanted));
+    if (wanted >= static_cast<float>(maxPoolSize))
+        n = maxPoolSize;
+    else if (wanted > 0.0f)
+        n = static_cast<std::uint32_t>(std::ceil(wanted));
     if (stopAfter > 0) n = std::min(n, static_cast<std::uint32_t>(stopAfter));
     return n;
 }
@@ -498,7 +501,8 @@ void ParticleEmitter::randomizeShape(Body& body) {
     case Shape::SphereKind: {
         const float r = randomSigned();
         auto& target = static_cast<Sphere&>(*shape);
-        target.radius = static_cast<const Sphere&>(*baseShape).radius + r * static_cast<const Sphere&>(*varianceShape).radius;
+        target.radius =
+            static_cast<const Sphere&>(*baseShape).radius + r * static_cast<const Sphere&>(*varianceShape).radius;
         if (scaled) target.radius *= shapeRadius(*ownerBodyNow);
         break;
     }
@@ -547,6 +551,9 @@ void ParticleEmitter::draw(const Matrix& ownerWorld, Camera& camera) {
 
     ParticleShader& shader = currentGameState->get<ParticleShader>("particleShader");
     if (blendMode != 0) glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    // Sprites are flat: whichever way a quad's corners wind, both of its sides show.
+    const bool culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    if (culling) glDisable(GL_CULL_FACE);
     shader.setCamera(camera);
 
     // Every particle faces the camera: the camera's orientation turned half a turn about its up axis.
@@ -571,5 +578,6 @@ void ParticleEmitter::draw(const Matrix& ownerWorld, Camera& camera) {
     }
 
     shader.endPass();
+    if (culling) glEnable(GL_CULL_FACE);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

@@ -74,7 +74,7 @@ public:
     std::size_t liveParticleCount() const;
 
     std::string animationName = "smokyRingAnimation";
-    float emissionRate = 20.0f;  // particles per second
+    float emissionRate = 20.0f;   // particles per second
     std::int32_t stopAfter = -1;  // total to emit; below 1: endless
     std::int32_t particlesEmitted = 0;
     // 0: normal blending; otherwise the pass adds the particles' light (source factor one).

@@ -26,4 +26,6 @@ void SimpleAlternatingPattern::read(BaseInStream& in, int version) {
     readKindBlock(in, currentKeys, std::size(currentKeys));
 }
 
-void SimpleAlternatingPattern::write(BaseOutStream& out, int version) { writeKindBlock(out, currentKeys, std::size(currentKeys)); }
+void SimpleAlternatingPattern::write(BaseOutStream& out, int version) {
+    writeKindBlock(out, currentKeys, std::size(currentKeys));
+}

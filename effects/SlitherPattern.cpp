@@ -23,8 +23,8 @@ SlitherPattern::SlitherPattern() {
 
 SlitherPattern* SlitherPattern::clone() const { return new SlitherPattern(*this); }
 
-void SlitherPattern::read(BaseInStream& in, int version) {
-    readKindBlock(in, currentKeys, std::size(currentKeys));
-}
+void SlitherPattern::read(BaseInStream& in, int version) { readKindBlock(in, currentKeys, std::size(currentKeys)); }
 
-void SlitherPattern::write(BaseOutStream& out, int version) { writeKindBlock(out, currentKeys, std::size(currentKeys)); }
+void SlitherPattern::write(BaseOutStream& out, int version) {
+    writeKindBlock(out, currentKeys, std::size(currentKeys));
+}

@@ -10,7 +10,8 @@ namespace {
 const auto& patternType = registerType<StrangeLinePattern>("StrangeLinePattern");
 
 const PatternField currentKeys[] = {{"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
-const PatternField version0Keys[] = {{"scale1", Pattern::scaleAfterBlock}, {"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
+const PatternField version0Keys[] = {
+    {"scale1", Pattern::scaleAfterBlock}, {"scale2", 1}, {"thinness", 2}, {"sharpness", 3}};
 
 }  // namespace
 
@@ -35,4 +36,6 @@ void StrangeLinePattern::read(BaseInStream& in, int version) {
     readKindBlock(in, currentKeys, std::size(currentKeys));
 }
 
-void StrangeLinePattern::write(BaseOutStream& out, int version) { writeKindBlock(out, currentKeys, std::size(currentKeys)); }
+void StrangeLinePattern::write(BaseOutStream& out, int version) {
+    writeKindBlock(out, currentKeys, std::size(currentKeys));
+}

@@ -12,14 +12,10 @@ const PatternField* const currentKeys = nullptr;
 
 }  // namespace
 
-TexturePattern::TexturePattern() {
-    parameters[0] = 1.0f;
-}
+TexturePattern::TexturePattern() { parameters[0] = 1.0f; }
 
 TexturePattern* TexturePattern::clone() const { return new TexturePattern(*this); }
 
-void TexturePattern::read(BaseInStream& in, int version) {
-    readKindBlock(in, currentKeys, 0);
-}
+void TexturePattern::read(BaseInStream& in, int version) { readKindBlock(in, currentKeys, 0); }
 
 void TexturePattern::write(BaseOutStream& out, int version) { writeKindBlock(out, currentKeys, 0); }

@@ -10,7 +10,8 @@ namespace {
 const auto& patternType = registerType<WavePattern>("WavePattern");
 
 const PatternField currentKeys[] = {{"scaleX", 1}, {"scaleY", 2}, {"thinness", 3}, {"sharpness", 4}};
-const PatternField version0Keys[] = {{"scale", Pattern::scaleAfterBlock}, {"scaleX", 1}, {"scaleY", 2}, {"thinness", 3}, {"sharpness", 4}};
+const PatternField version0Keys[] = {
+    {"scale", Pattern::scaleAfterBlock}, {"scaleX", 1}, {"scaleY", 2}, {"thinness", 3}, {"sharpness", 4}};
 
 }  // namespace
 

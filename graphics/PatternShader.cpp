@@ -30,9 +30,8 @@ const auto& patternShaderType = registerType<PatternShader>("PatternShader");
 
 constexpr float infinity = std::numeric_limits<float>::infinity();
 
-const char* const patternIdNames[PatternSlots::slotCount] = {"patternID0", "patternID1", "patternID2",
-                                                             "patternID3", "patternID4", "patternID5",
-                                                             "patternID6", "patternID7"};
+const char* const patternIdNames[PatternSlots::slotCount] = {"patternID0", "patternID1", "patternID2", "patternID3",
+                                                             "patternID4", "patternID5", "patternID6", "patternID7"};
 
 void fillSlot(PatternSlots& slots, const Pattern& pattern, Vector4 centre, float cutOffStart, float cutOffEnd) {
     const int k = slots.filled++;

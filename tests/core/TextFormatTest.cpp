@@ -169,8 +169,8 @@ TEST_F(TextFormat, ScalarsRoundTrip) {
 
 TEST_F(TextFormat, StringsThatNeedQuotingRoundTrip) {
     const std::vector<std::string> samples = {
-        "plain", "two words", "", " ", " leading blank", "a\tb", "line\nbreak", "cr\rhere", "\"leading quote",
-        "inner \"quoted\" words", "ends with backslash\\", "C:\\textures\\new file.png", "back\\slash",
+        "plain", "two words", "", " ", " leading blank", "trailing blank ", std::string("\0nul inside", 11), "a\tb", "line\nbreak", "cr\rhere", "\"leading quote",
+        "inner \"quoted\" words", "ends with backslash\\", "C:\\textures\\new file.png", "back\\slash", "slash\\\nthen line end", "\\\t",
         "end", "NULL", "size", "function", "externalFiles", "archetype", "//comment", "\"", "\\\"", "a\\\\b c",
     };
     for (const std::string& sample : samples) EXPECT_EQ(roundTrip(sample), sample) << toText(sample);
@@ -180,11 +180,13 @@ TEST_F(TextFormat, StringWritingFollowsTheBlankRules) {
     EXPECT_EQ(toText(std::string("two words")), "\"two words\" ");
     EXPECT_EQ(toText(std::string("")), "\"\" ");
     EXPECT_EQ(toText(std::string("bare")), "bare ");
-    EXPECT_EQ(toText(std::string("a ")), "a  ") << "a blank only in the last place is written bare";
+    EXPECT_EQ(toText(std::string("a ")), "\"a \" ") << "a trailing blank is kept by quoting";
     EXPECT_EQ(toText(std::string("say \"hi\"")), "\"say \\\"hi\\\"\" ");
     std::string value;
+    fromText("a ", value);
+    EXPECT_EQ(value, "a") << "bare text has no trailing blank";
     fromText(toText(std::string("a ")), value);
-    EXPECT_EQ(value, "a");
+    EXPECT_EQ(value, "a ");
     fromText(toText(std::string("a  b")), value);
     EXPECT_EQ(value, "a b") << "white space between the tokens of a quoted string reads as one blank";
 }
@@ -375,6 +377,17 @@ TEST_F(TextFormat, MapKeepsTheFirstValueOfARepeatedKeyAndFreesTheLaterOne) {
         EXPECT_EQ(CoreTestItem::liveCount, before + 1);
     }
     EXPECT_EQ(CoreTestItem::liveCount, before);
+}
+
+TEST_F(TextFormat, NestedContainersWithEmptyMembersRoundTrip) {
+    const std::vector<std::vector<int>> grid = {{}, {1, 2}, {}, {3}};
+    EXPECT_EQ(roundTrip(grid), grid);
+    const std::vector<std::vector<std::vector<int>>> deep = {{{}}, {}, {{4}, {}}};
+    EXPECT_EQ(roundTrip(deep), deep);
+    const std::map<int, std::vector<std::string>> groups = {{0, {}}, {1, {"end", "size"}}};
+    EXPECT_EQ(roundTrip(groups), groups);
+    const std::vector<std::map<std::string, int>> maps = {{}, {{"a", 1}}};
+    EXPECT_EQ(roundTrip(maps), maps);
 }
 
 TEST_F(TextFormat, UnorderedMapsAreWrittenInKeyOrder) {

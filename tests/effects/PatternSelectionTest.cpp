@@ -138,8 +138,8 @@ TEST_F(PatternSelection, EqualDistancesGoByTheLargerAddressFirst) {
     for (int i = 0; i < 10; ++i) {
         const float angle = static_cast<float>(i) * 0.6f;
         // All at distance 3, in different directions.
-        dispensers.push_back(addDispenser(
-            addObject(Vector4(3.0f * std::cos(angle), 0.0f, 3.0f * std::sin(angle), 1.0f)), 100.0f, i));
+        dispensers.push_back(
+            addDispenser(addObject(Vector4(3.0f * std::cos(angle), 0.0f, 3.0f * std::sin(angle), 1.0f)), 100.0f, i));
     }
     for (PatternDispenser* d : dispensers) d->owner->body->position = Vector4(3.0f, 0.0f, 0.0f, 1.0f);
     std::sort(dispensers.begin(), dispensers.end(), [](auto* a, auto* b) { return a > b; });

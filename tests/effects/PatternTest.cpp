@@ -44,8 +44,10 @@ std::unique_ptr<Pattern> create(const std::string& className) {
 std::unique_ptr<Pattern> readPattern(const std::string& text, std::string* errors = nullptr) {
     Pattern* pattern = nullptr;
     const std::string reported = readText(text, pattern);
-    if (errors) *errors = reported;
-    else EXPECT_EQ(reported, "") << text;
+    if (errors)
+        *errors = reported;
+    else
+        EXPECT_EQ(reported, "") << text;
     return std::unique_ptr<Pattern>(pattern);
 }
 
@@ -232,8 +234,7 @@ TEST(PatternText, OldStrangeLineIsWrittenWithoutScale1) {
 
 TEST(PatternText, KeyOfAnotherVersionIsReportedAndStopsTheStream) {
     std::string errors;
-    std::unique_ptr<Pattern> pattern =
-        readPattern("ConcentricCirclePattern 2 1 Pattern end scale2 20 end\n", &errors);
+    std::unique_ptr<Pattern> pattern = readPattern("ConcentricCirclePattern 2 1 Pattern end scale2 20 end\n", &errors);
     EXPECT_NE(errors.find("scale2"), std::string::npos) << errors;
     ASSERT_NE(pattern, nullptr);
     EXPECT_FLOAT_EQ(pattern->scale(), 18.0f);

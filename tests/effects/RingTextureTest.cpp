@@ -78,7 +78,8 @@ TEST(RingImage, LongitudeWrapsAndBothHalvesMirror) {
     const PixelImage image = ConcentricCirclePattern::buildRingImage(6.0f, 0.3f, 1.5f);
     // |sin| and |cos| repeat every quarter turn: the image repeats every 512 columns.
     for (int y = 1; y < height; y += 31)
-        for (int x = 0; x < 512; x += 17) ASSERT_NEAR(texel(image, x, y), texel(image, x + 1024, y), 1) << x << "," << y;
+        for (int x = 0; x < 512; x += 17)
+            ASSERT_NEAR(texel(image, x, y), texel(image, x + 1024, y), 1) << x << "," << y;
 }
 
 TEST(RingImage, RegisteredAsADataFunction) {

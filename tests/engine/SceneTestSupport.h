@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <unistd.h>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -208,9 +209,11 @@ std::string textOf(const T& value) {
     return stream.str();
 }
 
-// A scratch folder of this test program inside the working (build) folder, emptied per use.
+// A scratch folder of this test process inside the working (build) folder, emptied per use. ctest
+// runs tests of one program side by side, so each process keeps its own.
 inline std::filesystem::path scratchFolder(const std::string& name) {
-    std::filesystem::path folder = std::filesystem::current_path() / "scene-test-files" / name;
+    std::filesystem::path folder =
+        std::filesystem::current_path() / "scene-test-files" / std::to_string(::getpid()) / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     return folder;

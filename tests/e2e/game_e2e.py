@@ -1,0 +1,426 @@
+#!/usr/bin/env python3
+# Drives the real game in a virtual X server: screenshots checked pixel by pixel, keys and mouse motion
+# sent with xdotool, and the orderly end on SIGTERM. Run inside xvfb-run (1024x768x24):
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" python3 game_e2e.py --game build/tovik --scenario NAME
+#
+# Scenarios: first-level, level-argument, loading-screen. The game runs in a temporary working folder
+# with a temporary settings folder, so nothing of the repository or the user's settings is written.
+
+import argparse
+import hashlib
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import zlib
+
+WIDTH, HEIGHT = 1024, 768
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# --- Screenshots ---------------------------------------------------------------------------------
+
+class Shot:
+    def __init__(self, path):
+        with open(path, "rb") as f:
+            data = f.read()
+        # Binary PPM: "P6", width, height, maxval, one blank, then RGB bytes.
+        fields = []
+        pos = 0
+        while len(fields) < 4:
+            while data[pos:pos + 1].isspace():
+                pos += 1
+            if data[pos:pos + 1] == b"#":
+                pos = data.index(b"\n", pos) + 1
+                continue
+            end = pos
+            while not data[end:end + 1].isspace():
+                end += 1
+            fields.append(data[pos:end])
+            pos = end
+        check(fields[0] == b"P6" and fields[3] == b"255", "screenshot is not an 8-bit binary PPM")
+        self.width, self.height = int(fields[1]), int(fields[2])
+        self.pixels = data[pos + 1:]
+        self.path = path
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.pixels[i:i + 3])
+
+    def region(self, x0, y0, x1, y1, step=4):
+        for y in range(y0, y1, step):
+            for x in range(x0, x1, step):
+                yield self.at(x, y)
+
+    def share(self, x0, y0, x1, y1, test, step=4):
+        pixels = list(self.region(x0, y0, x1, y1, step))
+        return sum(1 for p in pixels if test(p)) / max(1, len(pixels))
+
+    def difference(self, other, step=4, threshold=40):
+        """Share of sampled pixels whose colours differ by more than threshold in some channel."""
+        changed = total = 0
+        for y in range(0, self.height, step):
+            for x in range(0, self.width, step):
+                a, b = self.at(x, y), other.at(x, y)
+                total += 1
+                if max(abs(a[i] - b[i]) for i in range(3)) > threshold:
+                    changed += 1
+        return changed / total
+
+
+counter = [0]
+
+
+def screenshot(folder):
+    counter[0] += 1
+    path = os.path.join(folder, "shot%03d.ppm" % counter[0])
+    subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:" + path], check=True, timeout=30)
+    return Shot(path)
+
+
+def keep(shot, folder, name):
+    """Keeps a screenshot that explains a failure under a telling name."""
+    target = os.path.join(folder, name + ".ppm")
+    shutil.copyfile(shot.path, target)
+    return target
+
+
+def is_red(p):
+    return p[0] > 180 and p[1] < 110 and p[2] < 110
+
+
+def is_blue(p):
+    return p[2] > 180 and p[0] < 110
+
+
+def is_floor(p):
+    return p[1] > p[0] + 20 and p[1] > p[2] + 20
+
+
+def is_black(p):
+    return max(p) < 16
+
+
+def is_white(p):
+    return min(p) > 235
+
+
+def is_dark(p):
+    return max(p) < 90
+
+
+# --- The game -----------------------------------------------------------------------------------
+
+class Game:
+    def __init__(self, binary, work, home, arguments=()):
+        self.log_path = os.path.join(work, "..", "game.log")
+        env = dict(os.environ)
+        env["XDG_DATA_HOME"] = home
+        env.pop("TOVIK_FRAME_LOG", None)
+        self.log = open(self.log_path, "w")
+        self.process = subprocess.Popen([binary] + list(arguments), cwd=work, env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT)
+
+    def alive(self):
+        return self.process.poll() is None
+
+    def output(self):
+        self.log.flush()
+        with open(self.log_path) as f:
+            return f.read()
+
+    def stop(self, timeout=30):
+        """SIGTERM, as a desktop's close request; returns the exit code."""
+        if self.alive():
+            self.process.send_signal(signal.SIGTERM)
+        try:
+            return self.process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+            raise Failure("the game did not end within %d s of SIGTERM" % timeout)
+
+    def kill(self):
+        if self.alive():
+            self.process.kill()
+            self.process.wait()
+
+
+def wait_for_window(game, timeout=60):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        check(game.alive(), "the game ended before its window appeared:\n" + game.output())
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Tovik$"],
+                               capture_output=True, text=True)
+        if found.returncode == 0 and found.stdout.strip():
+            return found.stdout.split()[0]
+        time.sleep(0.1)
+    raise Failure("no window named Tovik appeared within %d s" % timeout)
+
+
+def wait_for(game, folder, test, what, timeout=60, interval=0.25):
+    """Screenshots until test(shot) holds; returns that shot."""
+    deadline = time.time() + timeout
+    shot = None
+    while time.time() < deadline:
+        check(game.alive(), "the game ended while waiting for " + what + ":\n" + game.output())
+        shot = screenshot(folder)
+        if test(shot):
+            return shot
+        time.sleep(interval)
+    raise Failure("%s not seen within %d s (last screenshot: %s)" % (what, timeout,
+                                                                  keep(shot, folder, "timeout") if shot else "none"))
+
+
+def xdotool(*arguments):
+    subprocess.run(["xdotool"] + [str(a) for a in arguments], check=True, timeout=30)
+
+
+def move_mouse(dx, dy, steps=4):
+    # Captured mouse: the game centres the cursor after every motion, so relative moves turn the camera.
+    for _ in range(steps):
+        xdotool("mousemove_relative", "--", dx // steps, dy // steps)
+        time.sleep(0.05)
+
+
+def settle():
+    time.sleep(0.8)
+
+
+def level_is_up(shot):
+    cx, cy = WIDTH // 2, HEIGHT // 2
+    return shot.share(cx - 8, cy - 8, cx + 8, cy + 8, is_red, 2) > 0.9
+
+
+# --- Files ----------------------------------------------------------------------------------------
+
+def setting(repo, key):
+    """A string setting of the shipped config.cfg (the token after the key)."""
+    with open(os.path.join(repo, "Content", "config.cfg")) as f:
+        tokens = f.read().split()
+    return tokens[tokens.index(key) + 1]
+
+
+def file_digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha256(f.read()).hexdigest()
+
+
+def png_level(path, text, width=64, height=48):
+    """A PNG level file: a small picture with the level text in a compressed "levelData" chunk (a plain
+    picture when the text is empty)."""
+    def chunk(kind, data):
+        body = kind + data
+        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
+
+    rows = b"".join(b"\x00" + bytes([40, 80, 160]) * width for _ in range(height))
+    png = b"\x89PNG\r\n\x1a\n"
+    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    if text:
+        png += chunk(b"zTXt", b"levelData\x00\x00" + zlib.compress(text.encode()))
+    png += chunk(b"IDAT", zlib.compress(rows))
+    png += chunk(b"IEND", b"")
+    with open(path, "wb") as f:
+        f.write(png)
+
+
+def hero_level(color, extra_entities=0):
+    """A level with a hero of that colour on the first level's resources, a camera on it and, when asked,
+    many empty entities that make the load long."""
+    hero = ("Entity 1 id 1 components "
+            "Body 1 0 Component end position 0 1 0 1 mass 1 shape Sphere 0 radius 1 end end "
+            "Graphics 5 0 Component end diffuseColor %s 1 textureName whitePixel modelName sphere "
+            "programName surface end end end\n" % color)
+    floor = ("Entity 1 id 2 components "
+             "Body 1 0 Component end position 0 -0.5 0 1 shape Rect 0 size 20 0.5 20 0 end end "
+             "Graphics 5 0 Component end textureName floorTiles modelName box programName surface end end end\n")
+    fillers = "".join("Entity 1 id %d components end end\n" % (100 + i) for i in range(extra_entities))
+    return ("Editor 2\nresourceFileName Content/Resources/level1.res\nend\n"
+            "components\n"
+            "Physics 0 0 GameStateComponent end end\n"
+            "CameraComponent 0 0 GameStateComponent end camera PerspectiveCamera 0 pos 0 1 0 1 distance 15 "
+            "rotateX -0.45 end targetDistance 15 adjustmentTime 0.5 targetEntity 1 end\n"
+            "end\narchetypes end\nentities\nsize %d\n%s%s%send\nend\n"
+            % (2 + extra_entities, hero, floor, fillers))
+
+
+# --- Scenarios ------------------------------------------------------------------------------------
+
+def first_level(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    os.makedirs(work)
+    os.makedirs(home)
+    level_file = os.path.join(repo, setting(repo, "startingState"))
+    before = file_digest(level_file)
+
+    game = Game(game_binary, work, home)
+    try:
+        wait_for_window(game)
+        shot = wait_for(game, tmp, level_is_up, "the hero in the middle of the window")
+        settle()
+        shot = screenshot(tmp)
+        # The camera orbits the hero from above and behind: the hero in the middle, the floor below
+        # it down to the bottom edge, empty sky along the top.
+        cx, cy = WIDTH // 2, HEIGHT // 2
+        check(shot.share(cx - 20, cy - 20, cx + 20, cy + 20, is_red, 2) > 0.9,
+              "the hero is not in the middle: " + keep(shot, tmp, "start"))
+        check(not is_red(shot.at(cx, cy - 60)) and not is_red(shot.at(cx, cy + 60)),
+              "the hero is larger than its place: " + keep(shot, tmp, "start"))
+        check(shot.share(0, HEIGHT - 200, WIDTH, HEIGHT, is_floor) > 0.8,
+              "no floor along the bottom: " + keep(shot, tmp, "start"))
+        check(shot.share(0, 0, WIDTH, 60, is_black) > 0.95, "the sky is not empty: " + keep(shot, tmp, "start"))
+
+        # Sideways mouse motion turns the camera round the hero: the hero stays, the scene swings.
+        move_mouse(240, 0)
+        settle()
+        turned = screenshot(tmp)
+        check(level_is_up(turned), "the hero left the middle after a turn: " + keep(turned, tmp, "turned"))
+        changed = turned.difference(shot)
+        check(changed > 0.10, "the view hardly changed after the mouse moved (%.3f): %s"
+              % (changed, keep(turned, tmp, "turned")))
+
+        # Moving the mouse down tilts the camera down: the floor climbs up the window.
+        floor_before = turned.share(0, 0, WIDTH, HEIGHT // 2, is_floor)
+        move_mouse(0, 160)
+        settle()
+        tilted = screenshot(tmp)
+        floor_after = tilted.share(0, 0, WIDTH, HEIGHT // 2, is_floor)
+        check(floor_after > floor_before + 0.05, "the floor did not climb when the camera tilted down "
+              "(%.3f -> %.3f): %s" % (floor_before, floor_after, keep(tilted, tmp, "tilted")))
+
+        # Escape pauses the level: the mouse no longer turns the camera. Escape again resumes.
+        xdotool("key", "Escape")
+        settle()
+        paused = screenshot(tmp)
+        move_mouse(240, 0)
+        settle()
+        still = screenshot(tmp)
+        check(still.difference(paused) < 0.01, "the camera turned while paused: " + keep(still, tmp, "paused"))
+        xdotool("key", "Escape")
+        settle()
+        move_mouse(240, 0)
+        settle()
+        resumed = screenshot(tmp)
+        check(resumed.difference(still) > 0.10, "the camera did not turn after resuming: "
+              + keep(resumed, tmp, "resumed"))
+
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+    check(file_digest(level_file) == before, "the shipped level file was changed")
+
+
+def level_argument(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    starting_state = setting(repo, "startingState")
+    os.makedirs(os.path.join(work, os.path.dirname(starting_state)))
+    os.makedirs(home)
+    shipped = os.path.join(repo, starting_state)
+    before = file_digest(shipped)
+
+    text = hero_level("0.2 0.3 1")
+    picture = os.path.join(tmp, "blue hero.png")
+    png_level(picture, text)
+    plain = os.path.join(tmp, "plain.png")
+    png_level(plain, "")
+
+    game = Game(game_binary, work, home, ["--not-a-level", plain, picture])
+    try:
+        wait_for_window(game)
+        # The level of the picture is the one played: a blue hero.
+        cx, cy = WIDTH // 2, HEIGHT // 2
+        shot = wait_for(game, tmp, lambda s: s.share(cx - 8, cy - 8, cx + 8, cy + 8, is_blue, 2) > 0.9,
+                        "the blue hero of the level picture")
+        written = os.path.join(work, starting_state)
+        check(os.path.exists(written), "no level file was written into the working folder")
+        with open(written) as f:
+            check(f.read() == text, "the written level file differs from the picture's level text")
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+    check(file_digest(shipped) == before, "the shipped level file was changed")
+    leftovers = [name for name in os.listdir(os.path.dirname(os.path.join(work, starting_state)))
+                 if name != os.path.basename(starting_state)]
+    check(not leftovers, "temporary files left beside the level: %s" % leftovers)
+
+
+def loading_screen(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    starting_state = setting(repo, "startingState")
+    os.makedirs(os.path.join(work, os.path.dirname(starting_state)))
+    os.makedirs(home)
+    # Every entity read is one progress report and one loading frame: a long list makes a load that
+    # outlasts the two splash pictures (2.5 s each).
+    picture = os.path.join(tmp, "long.png")
+    png_level(picture, hero_level("1 0.2 0.2", extra_entities=900))
+
+    def splash(shot):
+        # The maker's logo: dark lettering across the middle of a white window.
+        corners = [shot.at(5, 5), shot.at(WIDTH - 6, 5), shot.at(5, HEIGHT - 6), shot.at(WIDTH - 6, HEIGHT - 6)]
+        return all(is_white(c) for c in corners) and \
+            shot.share(200, HEIGHT // 2 - 40, WIDTH - 200, HEIGHT // 2 + 40, is_dark, 2) > 0.05
+
+    def progress_view(shot):
+        # The loading picture between grey margins, with its lettering in the upper half.
+        grey = lambda p: all(abs(c - 51) < 6 for c in p)
+        return shot.share(0, 0, 16, HEIGHT, grey) > 0.95 and shot.share(WIDTH - 16, 0, WIDTH, HEIGHT, grey) > 0.95 \
+            and shot.share(200, 100, WIDTH - 200, HEIGHT // 2, is_white, 2) > 0.02
+
+    game = Game(game_binary, work, home, [picture])
+    try:
+        wait_for_window(game)
+        shot = wait_for(game, tmp, splash, "the loading screen's splash", timeout=30, interval=0.05)
+        check(not level_is_up(shot), "the level was up already")
+        shot = wait_for(game, tmp, progress_view, "the loading screen's progress view", timeout=60, interval=0.1)
+        check(not level_is_up(shot), "the level was up already")
+        wait_for(game, tmp, level_is_up, "the level after loading", timeout=120)
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+
+SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "loading-screen": loading_screen}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--repo", required=True)
+    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    args = parser.parse_args()
+    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
+    tmp = tempfile.mkdtemp(prefix="tovik-e2e-")
+    try:
+        SCENARIOS[args.scenario](os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
+    except Failure as failure:
+        print("FAILED %s: %s" % (args.scenario, failure), file=sys.stderr)
+        log = os.path.join(tmp, "game.log")
+        if os.path.exists(log):
+            with open(log) as f:
+                print("--- game output ---\n" + f.read()[-4000:], file=sys.stderr)
+        print("(files kept in %s)" % tmp, file=sys.stderr)
+        sys.exit(1)
+    if not args.keep:
+        shutil.rmtree(tmp, ignore_errors=True)
+    print("passed %s" % args.scenario)
+
+
+if __name__ == "__main__":
+    main()

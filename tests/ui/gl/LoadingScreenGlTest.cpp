@@ -1,0 +1,178 @@
+// The loading screen in a headless window: the splash phases of the first load, the progress view
+// with its rolling sphere, the window kept alive on every report, and vertical sync around the load.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "engine/ClickMessage.h"
+#include "engine/FakePlatform.h"
+#include "engine/KeyboardMessage.h"
+#include "engine/MainLoop.h"
+#include "engine/MessageDispatcher.h"
+#include "engine/PercentLoadedMessage.h"
+#include "graphics/GlStartup.h"
+#include "graphics/gl/GlContext.h"
+#include "physics/Body.h"
+#include "ui/LoadingScreen.h"
+
+namespace {
+
+class LoadingScreenTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        initializeGraphics();
+        saved = {firstLoad, windowActive, viewportWidth, viewportHeight};
+        viewportWidth = GlContext::width;
+        viewportHeight = GlContext::height;
+        windowActive = true;
+        window.now = 100000;
+    }
+    void TearDown() override {
+        firstLoad = saved.firstLoad;
+        windowActive = saved.windowActive;
+        viewportWidth = saved.width;
+        viewportHeight = saved.height;
+    }
+
+    void report(float progress) { sendMessage(new PercentLoadedMessage(progress), true); }
+
+    // Pixels of a rectangle as RGBA, rows from the bottom.
+    static bool anyPixel(int x, int y, int w, int h, bool (*test)(const std::uint8_t*)) {
+        auto pixels = GlContext::readPixels(x, y, w, h);
+        for (std::size_t i = 0; i < pixels.size(); i += 4)
+            if (test(&pixels[i])) return true;
+        return false;
+    }
+    static bool dark(const std::uint8_t* p) { return p[0] < 80 && p[1] < 80 && p[2] < 80; }
+    static bool bright(const std::uint8_t* p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+    static std::vector<std::uint8_t> corner() { return GlContext::readPixels(1, GlContext::height - 2, 1, 1); }
+
+    struct Saved {
+        bool firstLoad;
+        bool windowActive;
+        int width;
+        int height;
+    } saved{};
+    FakePlatform window;
+};
+
+TEST_F(LoadingScreenTest, TheFirstLoadOpensOnTheMakersLogo) {
+    firstLoad = true;
+    auto screen = std::make_unique<LoadingScreen>();
+    EXPECT_TRUE(loadingScreenUp);
+    EXPECT_EQ(0, window.swapInterval);
+    EXPECT_EQ(1, window.swaps);
+    EXPECT_EQ(LoadingScreen::View::makerLogo, screen->currentView(currentTime));
+    auto c = corner();
+    EXPECT_GT(c[0], 250);
+    EXPECT_GT(c[2], 250);
+    // The lettering across the middle of a white screen.
+    EXPECT_TRUE(anyPixel(0, GlContext::height / 2 - 8, GlContext::width, 16, &dark));
+    EXPECT_EQ(0, GlContext::drainErrors());
+
+    screen.reset();
+    EXPECT_FALSE(loadingScreenUp);
+    EXPECT_EQ(1, window.swapInterval);
+}
+
+TEST_F(LoadingScreenTest, SplashPhasesFollowTheClock) {
+    firstLoad = true;
+    LoadingScreen screen;
+    window.now += 2400;
+    report(0.1f);
+    EXPECT_EQ(LoadingScreen::View::makerLogo, screen.currentView(currentTime));
+    window.now += 200;  // 2.6 s: the group logo starts its own 2.5 s
+    report(0.2f);
+    EXPECT_TRUE(bright(corner().data()));
+    window.now += 2400;
+    report(0.3f);
+    EXPECT_EQ(LoadingScreen::View::groupLogo, screen.currentView(currentTime));
+    window.now += 200;
+    report(0.4f);
+    // The progress view: grey round the loading picture.
+    auto c = corner();
+    EXPECT_NEAR(51, c[0], 2);
+    EXPECT_NEAR(51, c[1], 2);
+    EXPECT_NEAR(0.3f, screen.progressAtSplashEnd, 1e-6f);
+    EXPECT_EQ(5, window.swaps);
+}
+
+TEST_F(LoadingScreenTest, ReportsKeepTheWindowAliveAndRollTheSphere) {
+    firstLoad = false;
+    LoadingScreen screen;
+    EXPECT_EQ(LoadingScreen::View::progress, screen.currentView(currentTime));
+    const int pumpsBefore = window.pumps;
+    window.now += 1234;
+    report(0.05f);
+    EXPECT_EQ(pumpsBefore + 1, window.pumps);
+    EXPECT_DOUBLE_EQ(101.234, currentTime);
+    const Body& sphere = *screen.progressSphere.body;
+    EXPECT_NEAR(-0.65f + 1.25f * 0.05f, sphere.position.x(), 1e-6f);
+    EXPECT_FLOAT_EQ(-0.7f, sphere.position.y());
+    EXPECT_LT(sphere.rotation.z(), 0.0f);  // rolled to the right: clockwise
+
+    // Going back rolls it the other way.
+    const float turned = sphere.rotation.z();
+    report(0.02f);
+    EXPECT_GT(sphere.rotation.z(), turned);
+    EXPECT_LT(sphere.rotation.z(), 0.0f);
+    EXPECT_EQ(3, window.swaps);
+}
+
+TEST_F(LoadingScreenTest, TheSphereIsDrawnWhereTheProgressPutsIt) {
+    firstLoad = false;
+    LoadingScreen screen;
+    // The sphere's own viewport at the start and at the end of its path, at the height of its track.
+    const int startX = static_cast<int>((1.0f - 0.65f) * 0.5f * GlContext::width);
+    const int endX = static_cast<int>((1.0f + 0.60f) * 0.5f * GlContext::width);
+    const int trackY = static_cast<int>((1.0f - 0.7f) * 0.5f * GlContext::height);
+    report(0.0f);
+    EXPECT_TRUE(anyPixel(startX - 3, trackY + 2, 6, 4, &bright));
+    report(1.0f);
+    EXPECT_FALSE(anyPixel(startX - 3, trackY + 2, 6, 4, &bright));
+    EXPECT_TRUE(anyPixel(endX - 3, trackY + 2, 6, 4, &bright));
+    EXPECT_EQ(0, GlContext::drainErrors());
+}
+
+TEST_F(LoadingScreenTest, AnInactiveWindowIsNotDrawnButStillPumpedAndMoved) {
+    firstLoad = false;
+    windowActive = false;
+    LoadingScreen screen;
+    EXPECT_EQ(0, window.swaps);
+    report(1.0f);
+    EXPECT_EQ(0, window.swaps);
+    EXPECT_EQ(1, window.pumps);
+    EXPECT_NEAR(0.6f, screen.progressSphere.body->position.x(), 1e-6f);
+}
+
+TEST_F(LoadingScreenTest, ContinueKeysAndClicksShowTheHintDuringTheSplash) {
+    firstLoad = true;
+    LoadingScreen screen;
+    sendMessage(new KeyboardMessage(7, 'A'), true);
+    EXPECT_FALSE(screen.continuePressed);
+    sendMessage(new KeyboardMessage(7, 32), true);
+    EXPECT_TRUE(screen.continuePressed);
+    screen.continuePressed = false;
+    sendMessage(new KeyboardMessage(7, -25), true);
+    EXPECT_TRUE(screen.continuePressed);
+    screen.continuePressed = false;
+    sendMessage(new ClickMessage(10, -3), true);
+    EXPECT_TRUE(screen.continuePressed);
+
+    // The small black mark at the lower right of the logo frame.
+    report(0.5f);
+    const int hintX = static_cast<int>((1.0f + 0.75f / 0.95f / 0.7265f / 2.0f) * 0.5f * GlContext::width);
+    const int hintY = static_cast<int>((1.0f - 0.6f / 0.95f / 0.7265f) * 0.5f * GlContext::height);
+    EXPECT_TRUE(anyPixel(hintX - 2, hintY - 2, 4, 4, &dark));
+}
+
+TEST_F(LoadingScreenTest, TheHandlersGoWithTheScreen) {
+    firstLoad = false;
+    { LoadingScreen screen; }
+    report(0.5f);
+    EXPECT_EQ(0, window.pumps);
+    EXPECT_EQ(1, window.swaps);
+}
+
+}  // namespace
