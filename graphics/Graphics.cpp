@@ -266,7 +266,10 @@ void Graphics::setProgramName(const std::string& name) {
 }
 
 void Graphics::setTexture(const Texture& value) {
-    assignClone(texture, &value);
+    // Assigning into the copy already owned shares the GL texture without a heap block: animations
+    // change the texture of thousands of particles every frame.
+    if (texture) *texture = value;
+    else texture = value.clone();
     textureName.clear();
 }
 

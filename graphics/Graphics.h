@@ -59,7 +59,8 @@ public:
     void setTextureName(const std::string& name);
     void setModelName(const std::string& name);
     void setProgramName(const std::string& name);
-    // By object: this Graphics keeps its own copy and forgets the name.
+    // By object: this Graphics keeps its own copy (a texture it already holds is shared into, not
+    // replaced) and forgets the name.
     void setTexture(const Texture& value);
     void setModel(const Model& value);
     void setProgram(const Program& value);

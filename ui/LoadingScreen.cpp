@@ -4,6 +4,9 @@
 
 #include <GL/glew.h>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -196,19 +199,24 @@ LoadingScreen::View LoadingScreen::currentView(double now) {
 }
 
 void LoadingScreen::draw(float progress) {
+    static int skip = getenv("TOVIK_LS_SKIP") ? atoi(getenv("TOVIK_LS_SKIP")) : 0;
+    auto t0 = std::chrono::steady_clock::now();
     const View view = currentView(currentTime);
     if (view != View::progress) {
         clearTo(1.0f, 1.0f, 1.0f, 1.0f);
-        drawPicture(view == View::makerLogo ? makerLogo : groupLogo, camera);
+        if (!(skip & 2)) drawPicture(view == View::makerLogo ? makerLogo : groupLogo, camera);
         if (continuePressed) drawPicture(continueHint, camera);
         progressAtSplashEnd = progress;
     } else {
         clearTo(0.2f, 0.2f, 0.2f, 0.0f);
-        drawPicture(loadingPicture, camera);
-        if (progressSphere.graphics && !progressSphere.graphics->disabled) {
+        if (!(skip & 2)) drawPicture(loadingPicture, camera);
+        if (!(skip & 1) && progressSphere.graphics && !progressSphere.graphics->disabled) {
             drawEntityInOwnViewport(progressSphere, camera);
             drawEntityInOwnViewport(progressTarget, camera);
         }
     }
+    auto t1 = std::chrono::steady_clock::now();
     platform().swapBuffers();
+    auto t2 = std::chrono::steady_clock::now();
+    static int n = 0; static auto last = t0; if (++n % 50 == 0) { fprintf(stderr, "n %d draw %.2f swap %.2f p %.3f between %.2f\n", n, std::chrono::duration<double,std::milli>(t1-t0).count(), std::chrono::duration<double,std::milli>(t2-t1).count(), progress, std::chrono::duration<double,std::milli>(t0-last).count()); } last = t2;
 }

@@ -8,6 +8,8 @@
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
+#include "effects/ConcentricCirclePattern.h"
+#include "effects/WavePattern.h"
 #include "engine/Entity.h"
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
@@ -21,14 +23,6 @@
 #include "graphics/Texture.h"
 #include "physics/Body.h"
 #include "physics/Sphere.h"
-
-// The pattern library is not linked here; this stand-in lets the list handling be checked through the
-// hooks it would install.
-class Pattern {
-public:
-    explicit Pattern(int kind) : kind(kind) {}
-    int kind;
-};
 
 namespace {
 
@@ -50,30 +44,22 @@ std::string writeText(Graphics& graphics) {
     return text.str();
 }
 
-// Stand-in patterns: "TestPattern" followed by a kind number; "NULL" for none.
-class PatternHooks : public ::testing::Test {
+// The pattern library's hooks taken away for one test, as in a program that does not link it.
+class WithoutPatternLibrary : public ::testing::Test {
 protected:
     void SetUp() override {
         saved = patternSupport();
-        PatternSupport& support = patternSupport();
-        support.clone = [](const Pattern& p) { return new Pattern(p.kind); };
-        support.destroy = [](Pattern* p) { delete p; };
-        support.read = [](BaseInStream& in) -> Pattern* {
-            std::string name;
-            readStringToken(in, name);
-            if (name == "NULL") return nullptr;
-            int kind = 0;
-            readValue(in, kind);
-            return new Pattern(kind);
-        };
-        support.write = [](BaseOutStream& out, const Pattern* p) {
-            writeStringToken(out, "TestPattern");
-            writeValue(out, p->kind);
-        };
+        patternSupport() = PatternSupport();
     }
     void TearDown() override { patternSupport() = saved; }
     PatternSupport saved;
 };
+
+WavePattern* makeWave(float scale) {
+    auto* wave = new WavePattern();
+    wave->scale() = scale;
+    return wave;
+}
 
 void expectColor(Vector4 actual, Vector4 expected) {
     for (int i = 0; i < 4; ++i) EXPECT_FLOAT_EQ(actual[i], expected[i]) << "lane " << i;
@@ -216,45 +202,59 @@ TEST(GraphicsData, WritesTheCurrentVersionAndReadsItBack) {
     EXPECT_EQ(writeText(*back), text);
 }
 
-TEST_F(PatternHooks, StoredPatternsAreAppendedAndRoundTrip) {
+TEST(GraphicsPatterns, StoredPatternsAreAppendedAndRoundTrip) {
     Graphics* held = new Graphics();
-    held->addPattern(new Pattern(1));
+    held->addPattern(makeWave(1.0f));
     auto g = readGraphics(
-        "Graphics 5 0 Component end patterns size 3 TestPattern 4 NULL TestPattern 6 end end", held);
+        "Graphics 5 0 Component end patterns size 3\n"
+        "  WavePattern 1 1 Pattern scale 4 end end\n"
+        "  NULL\n"
+        "  ConcentricCirclePattern 2 1 Pattern scale 6 end thinness 0.5 end\n"
+        "end end",
+        held);
     ASSERT_EQ(g->patterns.size(), 3u);  // the stored NULL is not kept
-    EXPECT_EQ(g->patterns[0]->kind, 1);
-    EXPECT_EQ(g->patterns[1]->kind, 4);
-    EXPECT_EQ(g->patterns[2]->kind, 6);
+    EXPECT_FLOAT_EQ(g->patterns[0]->scale(), 1.0f);
+    EXPECT_EQ(g->patterns[1]->getPatternID(), WavePattern::kindNumber);
+    EXPECT_FLOAT_EQ(g->patterns[1]->scale(), 4.0f);
+    ASSERT_EQ(g->patterns[2]->getPatternID(), ConcentricCirclePattern::kindNumber);
+    EXPECT_FLOAT_EQ(static_cast<ConcentricCirclePattern*>(g->patterns[2])->thinness(), 0.5f);
+
     auto back = readGraphics(writeText(*g));
     ASSERT_EQ(back->patterns.size(), 3u);
-    EXPECT_EQ(back->patterns[2]->kind, 6);
+    EXPECT_EQ(back->patterns[2]->getPatternID(), ConcentricCirclePattern::kindNumber);
+    EXPECT_FLOAT_EQ(back->patterns[2]->scale(), 6.0f);
+    EXPECT_FLOAT_EQ(back->patterns[2]->getParameters()[1], 0.5f);
 }
 
-TEST_F(PatternHooks, CopiesCloneEveryPatternAndSelfAssignmentKeepsThem) {
+TEST(GraphicsPatterns, CopiesCloneEveryPatternAndSelfAssignmentKeepsThem) {
     Graphics g;
-    g.addPattern(new Pattern(2));
-    g.addPattern(new Pattern(3));
+    g.addPattern(makeWave(2.0f));
+    g.addPattern(new ConcentricCirclePattern());
     Graphics copy(g);
     ASSERT_EQ(copy.patterns.size(), 2u);
     EXPECT_NE(copy.patterns[0], g.patterns[0]);
-    EXPECT_EQ(copy.patterns[1]->kind, 3);
+    EXPECT_EQ(copy.patterns[1]->getPatternID(), ConcentricCirclePattern::kindNumber);
+    copy.patterns[0]->scale() = 9.0f;
+    EXPECT_FLOAT_EQ(g.patterns[0]->scale(), 2.0f);
 
     Graphics& same = g;
     g = same;
     ASSERT_EQ(g.patterns.size(), 2u);
-    EXPECT_EQ(g.patterns[0]->kind, 2);
+    EXPECT_FLOAT_EQ(g.patterns[0]->scale(), 2.0f);
 
     Graphics other;
-    other.addPattern(new Pattern(8));
+    other.addPattern(makeWave(8.0f));
     other = g;
     ASSERT_EQ(other.patterns.size(), 2u);
-    EXPECT_EQ(other.patterns[0]->kind, 2);
+    EXPECT_FLOAT_EQ(other.patterns[0]->scale(), 2.0f);
     EXPECT_NE(other.patterns[0], g.patterns[0]);
 }
 
-TEST(GraphicsData, PatternsAreSteppedOverWithoutThePatternLibrary) {
-    // No hooks: nothing can hold a pattern, but the rest of the object still reads.
-    auto g = readGraphics("Graphics 5 0 Component end patterns NULL end shininess 4 end");
+TEST_F(WithoutPatternLibrary, StoredPatternsAreSteppedOver) {
+    // Nothing can hold a pattern, but the rest of the object still reads.
+    auto g = readGraphics(
+        "Graphics 5 0 Component end patterns WavePattern 1 1 Pattern scale 4 end scaleX 2 end NULL end "
+        "shininess 4 end");
     EXPECT_TRUE(g->patterns.empty());
     EXPECT_FLOAT_EQ(g->shininess, 4);
 }
@@ -278,6 +278,36 @@ TEST(GraphicsData, CopiesShareResourcesAndKeepMissingOnesMissing) {
     assigned = Graphics();
     EXPECT_EQ(assigned.model, nullptr);
     EXPECT_EQ(assigned.textureName, "whitePixel");
+}
+
+TEST(GraphicsData, SetTextureSharesIntoTheCopyItAlreadyOwns) {
+    Texture first;
+    first.setName("first");
+    Texture second;
+    second.setName("second");
+    Graphics g;
+    g.setTexture(first);
+    Texture* held = g.getTexture();
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(held->getName(), "first");
+    EXPECT_EQ(first.useCount(), 2);
+
+    // Animations set a texture on every particle that changes frame: no new copy each time.
+    g.setTexture(second);
+    ASSERT_EQ(g.getTexture(), held);
+    EXPECT_EQ(held->getName(), "second");
+    EXPECT_EQ(first.useCount(), 1);
+    EXPECT_EQ(second.useCount(), 2);
+
+    g.setTexture(*g.getTexture());
+    EXPECT_EQ(g.getTexture(), held);
+    EXPECT_EQ(second.useCount(), 2);
+
+    g.textureName = "stone";
+    g.setTexture(first);
+    EXPECT_TRUE(g.textureName.empty());
+    EXPECT_EQ(first.useCount(), 2);
+    EXPECT_EQ(second.useCount(), 1);
 }
 
 TEST(GraphicsData, NamedResourcesAreLookedUpInTheRunningState) {
