@@ -5,7 +5,6 @@
 #include <GL/glew.h>
 
 #include "core/Configuration.h"
-#include "core/Type.h"
 #include "editor/FrameTimeLog.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
@@ -25,8 +24,8 @@ const char* const temporaryLevelFile = "tempLevelState.levelFile";
 
 }  // namespace
 
-EditorGameplayHooks& editorGameplayHooks() {
-    static EditorGameplayHooks hooks;
+EditorHooks& editorHooks() {
+    static EditorHooks hooks;
     return hooks;
 }
 
@@ -41,12 +40,6 @@ Camera* Editor::levelCamera() {
     return component ? &component->camera : nullptr;
 }
 
-bool Editor::hasMainMenu() {
-    for (std::size_t i = 0; i < stateComponents.size(); ++i)
-        if (stateComponents[i] && dynamicTypeName(*stateComponents[i]) == "MenuManager") return true;
-    return false;
-}
-
 void Editor::initialize() {
     GameState::initialize();
     if (levelFileName == temporaryLevelFile) levelFileName.clear();
@@ -58,12 +51,12 @@ void Editor::initialize() {
         camera->targetEntity = rootEntity ? static_cast<std::int32_t>(rootEntity->id) : 0;
         camera->targetDistance = configuration.getFloat("playModeDefaultCameraDistance", camera->targetDistance);
     }
-    const EditorGameplayHooks& hooks = editorGameplayHooks();
+    const EditorHooks& hooks = editorHooks();
     scoreSpheresAtPlayStart = hooks.liveScoreSphereCount ? hooks.liveScoreSphereCount() : 0;
 
     // The first level of the run waits under the main menu; without menus nothing could ever lift
     // that pause, so such a level starts playing at once.
-    if (firstLoad && hasMainMenu()) {
+    if (firstLoad && hooks.hasMainMenu && hooks.hasMainMenu(*this)) {
         mainMenuOpen = true;
         setPaused(true);
     }
@@ -86,7 +79,7 @@ void Editor::update(float dt) {
     FrameTimeLog::instance().frameStarted();
     GameState::update(dt);
     if (!isBeingEdited()) {
-        if (auto updateNextTarget = editorGameplayHooks().updateNextTarget) updateNextTarget();
+        if (auto updateNextTarget = editorHooks().updateNextTarget) updateNextTarget();
     }
 }
 

@@ -15,16 +15,18 @@ class KeyboardMessage;
 // from it.
 extern int scoreSpheresAtPlayStart;
 
-// What the level state needs of the gameplay without knowing its classes; gameplay fills these in.
-// Unset, a level has no score spheres and no guidance target.
-struct EditorGameplayHooks {
+// What the level state needs of the gameplay and the menus without knowing their classes; they fill
+// these in. Unset, a level has no score spheres, no guidance target and no main menu.
+struct EditorHooks {
     // How many score spheres are alive.
     int (*liveScoreSphereCount)() = nullptr;
     // Picks the next score sphere to collect and publishes it for the guidance arrow (once per frame
     // of play).
     void (*updateNextTarget)() = nullptr;
+    // Whether the level carries the menus that show the main menu over it.
+    bool (*hasMainMenu)(GameState& level) = nullptr;
 };
-EditorGameplayHooks& editorGameplayHooks();
+EditorHooks& editorHooks();
 
 class Editor : public GameState, public EventHandler {
 public:
@@ -52,8 +54,6 @@ public:
 
 private:
     void onKeyDown(KeyboardMessage& message);
-    // Whether the level carries the menus that show the main menu over it.
-    bool hasMainMenu();
 
     UnregisterHandle escapeHandle;
 };

@@ -63,6 +63,17 @@ Vector4 shapeSize(const Body& body) { return body.shape ? body.shape->getSize() 
 float shapeRadius(const Body& body) { return body.shape ? body.shape->getBoundingRadius() : 1.0f; }
 float boundingRadiusOrZero(const Body* body) { return body && body->shape ? body->shape->getBoundingRadius() : 0.0f; }
 
+// A box-like shape's size: the template's plus the variance's times one random number, scaled by
+// the owner's shape when scaleBy is given. Rect and Plane both keep a size vector.
+template <class BoxLike>
+void varySize(Shape& shape, const Shape& base, const Shape& variance, const Body* scaleBy) {
+    const float r = randomSigned();
+    auto& target = static_cast<BoxLike&>(shape);
+    target.size = static_cast<const BoxLike&>(base).size +
+                  static_cast<const BoxLike&>(variance).size * Vector4(r, r, r, 0.0f);
+    if (scaleBy) target.size = target.size * shapeSize(*scaleBy);
+}
+
 // (r3, r2, r1, 0) from three numbers drawn in the order r1, r2, r3.
 Vector4 randomLanes() {
     const float r1 = randomSigned();
@@ -482,22 +493,12 @@ void ParticleEmitter::randomizeShape(Body& body) {
     const bool scaled = sizeRelative && ownerBodyNow != nullptr;
 
     switch (baseShape->shapeType) {
-    case Shape::RectKind: {
-        const float r = randomSigned();
-        auto& target = static_cast<Rect&>(*shape);
-        target.size = static_cast<const Rect&>(*baseShape).size +
-                      static_cast<const Rect&>(*varianceShape).size * Vector4(r, r, r, 0.0f);
-        if (scaled) target.size = target.size * shapeSize(*ownerBodyNow);
+    case Shape::RectKind:
+        varySize<Rect>(*shape, *baseShape, *varianceShape, scaled ? ownerBodyNow : nullptr);
         break;
-    }
-    case Shape::PlaneKind: {
-        const float r = randomSigned();
-        auto& target = static_cast<Plane&>(*shape);
-        target.size = static_cast<const Plane&>(*baseShape).size +
-                      static_cast<const Plane&>(*varianceShape).size * Vector4(r, r, r, 0.0f);
-        if (scaled) target.size = target.size * shapeSize(*ownerBodyNow);
+    case Shape::PlaneKind:
+        varySize<Plane>(*shape, *baseShape, *varianceShape, scaled ? ownerBodyNow : nullptr);
         break;
-    }
     case Shape::SphereKind: {
         const float r = randomSigned();
         auto& target = static_cast<Sphere&>(*shape);

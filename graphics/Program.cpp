@@ -28,6 +28,17 @@ void setUniformFloat(unsigned program, const char* name, float value) {
     glUniform1f(glGetUniformLocation(program, name), value);
 }
 
+namespace {
+
+// Deletes a program after detaching the shaders it was linked from.
+void deleteProgram(unsigned program, const Shader& fragment, const Shader& vertex) {
+    if (fragment.getGLName() != 0) glDetachShader(program, fragment.getGLName());
+    if (vertex.getGLName() != 0) glDetachShader(program, vertex.getGLName());
+    glDeleteProgram(program);
+}
+
+}  // namespace
+
 Program::Program() = default;
 
 Program::Program(Shader fragment, Shader vertex)
@@ -41,11 +52,7 @@ Program::Program(const Program& other)
 Program& Program::operator=(const Program& other) {
     if (this == &other) return *this;
     const unsigned previous = glName;
-    if (shareFrom(other) && previous != 0) {
-        if (fragmentShader.getGLName() != 0) glDetachShader(previous, fragmentShader.getGLName());
-        if (vertexShader.getGLName() != 0) glDetachShader(previous, vertexShader.getGLName());
-        glDeleteProgram(previous);
-    }
+    if (shareFrom(other) && previous != 0) deleteProgram(previous, fragmentShader, vertexShader);
     glName = other.glName;
     fragmentShader = other.fragmentShader;
     vertexShader = other.vertexShader;
@@ -57,11 +64,7 @@ Program::~Program() {
 }
 
 void Program::releaseProgram() {
-    if (release() && glName != 0) {
-        if (fragmentShader.getGLName() != 0) glDetachShader(glName, fragmentShader.getGLName());
-        if (vertexShader.getGLName() != 0) glDetachShader(glName, vertexShader.getGLName());
-        glDeleteProgram(glName);
-    }
+    if (release() && glName != 0) deleteProgram(glName, fragmentShader, vertexShader);
 }
 
 Program* Program::clone() const {

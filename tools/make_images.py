@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 # Writes the generated pictures of Content/Images: the 1x1 white pixel every untextured object is
-# drawn with, and the smoky-ring sprite sheet of the particles. Standard library only (zlib, struct).
+# drawn with, and the smoky-ring sprite sheet of the particles. The sheet's colours are premultiplied
+# by alpha: emitters add their particles' light (source factor one), so a transparent texel must also
+# be black. Standard library only (zlib, struct).
 #
 #   python3 tools/make_images.py [output folder]     (default: Content/Images beside this script)
 
@@ -70,7 +72,7 @@ def smoky_ring(folder):
             c = sheet_col // FRAME
             frame = r * COLUMNS + c
             a = ring_alpha(frame, sheet_col % FRAME, sheet_row % FRAME, noise[sheet_row][sheet_col])
-            grey = 200 + (a * 55) // 255
+            grey = (200 + (a * 55) // 255) * a // 255
             row += bytes([grey, grey, grey, a])
         bottom_up.append(bytes(row))
     write_png(os.path.join(folder, "smokyRing.png"), width, height, list(reversed(bottom_up)))

@@ -4,9 +4,6 @@
 
 #include <GL/glew.h>
 
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
 #include <cmath>
 #include <sstream>
 #include <string>
@@ -199,24 +196,28 @@ LoadingScreen::View LoadingScreen::currentView(double now) {
 }
 
 void LoadingScreen::draw(float progress) {
-    static int skip = getenv("TOVIK_LS_SKIP") ? atoi(getenv("TOVIK_LS_SKIP")) : 0;
-    auto t0 = std::chrono::steady_clock::now();
+    // The pictures need no edge smoothing, and a software renderer multisamples the small sphere
+    // viewport so slowly that a long load would take minutes. Whatever a level left of face culling
+    // must not hide a picture either.
+    const bool multisampled = glIsEnabled(GL_MULTISAMPLE) == GL_TRUE;
+    const bool culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
+    if (multisampled) glDisable(GL_MULTISAMPLE);
+    if (culling) glDisable(GL_CULL_FACE);
     const View view = currentView(currentTime);
     if (view != View::progress) {
         clearTo(1.0f, 1.0f, 1.0f, 1.0f);
-        if (!(skip & 2)) drawPicture(view == View::makerLogo ? makerLogo : groupLogo, camera);
+        drawPicture(view == View::makerLogo ? makerLogo : groupLogo, camera);
         if (continuePressed) drawPicture(continueHint, camera);
         progressAtSplashEnd = progress;
     } else {
         clearTo(0.2f, 0.2f, 0.2f, 0.0f);
-        if (!(skip & 2)) drawPicture(loadingPicture, camera);
-        if (!(skip & 1) && progressSphere.graphics && !progressSphere.graphics->disabled) {
+        drawPicture(loadingPicture, camera);
+        if (progressSphere.graphics && !progressSphere.graphics->disabled) {
             drawEntityInOwnViewport(progressSphere, camera);
             drawEntityInOwnViewport(progressTarget, camera);
         }
     }
-    auto t1 = std::chrono::steady_clock::now();
+    if (multisampled) glEnable(GL_MULTISAMPLE);
+    if (culling) glEnable(GL_CULL_FACE);
     platform().swapBuffers();
-    auto t2 = std::chrono::steady_clock::now();
-    static int n = 0; static auto last = t0; if (++n % 50 == 0) { fprintf(stderr, "n %d draw %.2f swap %.2f p %.3f between %.2f\n", n, std::chrono::duration<double,std::milli>(t1-t0).count(), std::chrono::duration<double,std::milli>(t2-t1).count(), progress, std::chrono::duration<double,std::milli>(t0-last).count()); } last = t2;
 }

@@ -367,7 +367,7 @@ def loading_screen(game_binary, repo, tmp):
     # Every entity read is one progress report and one loading frame: a long list makes a load that
     # outlasts the two splash pictures (2.5 s each).
     picture = os.path.join(tmp, "long.png")
-    png_level(picture, hero_level("1 0.2 0.2", extra_entities=900))
+    png_level(picture, hero_level("1 0.2 0.2", extra_entities=1000))
 
     def splash(shot):
         # The maker's logo: dark lettering across the middle of a white window.
@@ -388,9 +388,21 @@ def loading_screen(game_binary, repo, tmp):
         check(not level_is_up(shot), "the level was up already")
         shot = wait_for(game, tmp, progress_view, "the loading screen's progress view", timeout=60, interval=0.1)
         check(not level_is_up(shot), "the level was up already")
-        wait_for(game, tmp, level_is_up, "the level after loading", timeout=120)
+        wait_for(game, tmp, level_is_up, "the level after loading", timeout=240, interval=0.5)
         code = game.stop()
         check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+    # Closed while loading, the game ends at once, and cleanly.
+    game = Game(game_binary, work, home, [picture])
+    try:
+        wait_for_window(game)
+        wait_for(game, tmp, splash, "the loading screen's splash", timeout=30, interval=0.05)
+        started = time.time()
+        code = game.stop(timeout=10)
+        check(code == 0, "exit code %d after SIGTERM during the load:\n%s" % (code, game.output()))
+        check(time.time() - started < 5, "the game took %.1f s to end during the load" % (time.time() - started))
     finally:
         game.kill()
 

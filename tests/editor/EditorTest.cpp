@@ -16,13 +16,15 @@
 #include "graphics/CameraComponent.h"
 #include "physics/Physics.h"
 
-// The menus' state component as a level names it; only its class name matters here.
-class MenuManager : public GameStateComponent {
+namespace {
+
+// A state component standing for the menus of a level.
+class Menus : public GameStateComponent {
 public:
-    GameStateComponent* clone() const override { return new MenuManager(*this); }
+    GameStateComponent* clone() const override { return new Menus(*this); }
 };
 
-namespace {
+bool levelHasMenus(GameState& level) { return level.getComponents<Menus>() != nullptr; }
 
 constexpr int escape = -24;
 
@@ -46,7 +48,7 @@ protected:
         firstLoad = savedFirstLoad;
         mouseCaptured = savedCaptured;
         configuration.floats["playModeDefaultCameraDistance"] = savedDistance;
-        editorGameplayHooks() = EditorGameplayHooks();
+        editorHooks() = EditorHooks();
         setEditorControlQuery(nullptr);
         nextGameState = nullptr;
         currentGameState = nullptr;
@@ -135,8 +137,9 @@ TEST_F(EditorTest, EscapeDoesNothingUnderTheMainMenuAndQuitsWhileEditing) {
 }
 
 TEST_F(EditorTest, TheFirstLevelWaitsUnderTheMainMenuOnlyWhenItHasMenus) {
+    editorHooks().hasMainMenu = &levelHasMenus;
     firstLoad = true;
-    Editor& withMenus = enter(levelText(true), new MenuManager());
+    Editor& withMenus = enter(levelText(true), new Menus());
     EXPECT_TRUE(withMenus.mainMenuOpen);
     EXPECT_TRUE(withMenus.paused);
     editor->unload();
@@ -148,16 +151,24 @@ TEST_F(EditorTest, TheFirstLevelWaitsUnderTheMainMenuOnlyWhenItHasMenus) {
     EXPECT_FALSE(plain.paused);
 
     firstLoad = false;
-    Editor& later = enter(levelText(true), new MenuManager());
+    Editor& later = enter(levelText(true), new Menus());
     EXPECT_FALSE(later.mainMenuOpen);
     EXPECT_FALSE(later.paused);
+
+    // Without the menus' answer no level is held.
+    editorHooks().hasMainMenu = nullptr;
+    editor->unload();
+    editor.reset();
+    firstLoad = true;
+    Editor& unknown = enter(levelText(true), new Menus());
+    EXPECT_FALSE(unknown.paused);
 }
 
 TEST_F(EditorTest, TheGuidanceTargetIsUpdatedOnlyWhilePlaying) {
     static int targetUpdates = 0;
     targetUpdates = 0;
-    editorGameplayHooks().updateNextTarget = [] { ++targetUpdates; };
-    editorGameplayHooks().liveScoreSphereCount = [] { return 17; };
+    editorHooks().updateNextTarget = [] { ++targetUpdates; };
+    editorHooks().liveScoreSphereCount = [] { return 17; };
     Editor& level = enter(levelText(true));
     EXPECT_EQ(17, scoreSpheresAtPlayStart);
     level.update(0.1f);

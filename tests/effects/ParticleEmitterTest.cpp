@@ -369,6 +369,48 @@ TEST_F(Particles, SphereAndCapsuleVariance) {
     }
 }
 
+TEST_F(Particles, BoxAndPlaneSizesVaryByOneNumberPerParticle) {
+    ParticleEmitter* boxes = plainEmitter();
+    auto* box = new Rect();
+    box->size = Vector4(1.0f, 2.0f, 3.0f, 0.0f);
+    boxes->particleBaseEntity->body->setShape(box);
+    auto* boxSpread = new Rect();
+    boxSpread->size = Vector4(0.5f, 0.5f, 0.5f, 0.0f);
+    boxes->particleVarianceBody->setShape(boxSpread);
+    float smallest = 1.0f, largest = -1.0f;
+    for (int i = 0; i < 40; ++i) {
+        boxes->emit();
+        const Vector4 size = static_cast<const Rect*>(bodyOf(*boxes, static_cast<std::size_t>(i)).shape)->size;
+        const float d = size.x() - 1.0f;
+        EXPECT_NEAR(size.y() - 2.0f, d, 1e-5f);
+        EXPECT_NEAR(size.z() - 3.0f, d, 1e-5f);
+        EXPECT_LE(std::fabs(d), 0.5f + 1e-6f);
+        smallest = std::min(smallest, d);
+        largest = std::max(largest, d);
+    }
+    EXPECT_LT(smallest, -0.2f);
+    EXPECT_GT(largest, 0.2f);
+
+    // A plane scaled by the owner's size, lane by lane.
+    owner->body->setShape(new Sphere(2.0f));
+    ParticleEmitter* planes = plainEmitter();
+    planes->sizeRelative = true;
+    auto* plane = new Plane();
+    plane->size = Vector4(1.0f, 0.5f, 0.0f, 0.0f);
+    planes->particleBaseEntity->body->setShape(plane);
+    auto* planeSpread = new Plane();
+    planeSpread->size = Vector4(0.25f, 0.0f, 0.0f, 0.0f);
+    planes->particleVarianceBody->setShape(planeSpread);
+    for (int i = 0; i < 20; ++i) {
+        planes->emit();
+        const Vector4 size = static_cast<const Plane*>(bodyOf(*planes, static_cast<std::size_t>(i)).shape)->size;
+        EXPECT_GE(size.x(), 1.5f - 1e-5f);
+        EXPECT_LE(size.x(), 2.5f + 1e-5f);
+        EXPECT_FLOAT_EQ(size.y(), 1.0f);
+        EXPECT_FLOAT_EQ(size.z(), 0.0f);
+    }
+}
+
 TEST_F(Particles, VarianceShapeOfAnotherKindVariesNothing) {
     ParticleEmitter* emitter = plainEmitter();
     emitter->particleBaseEntity->body->setShape(new Sphere(1.0f));

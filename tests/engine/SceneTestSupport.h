@@ -21,6 +21,8 @@
 #include "engine/PercentLoadedMessage.h"
 #include "engine/Resource.h"
 
+// The engine tests link neither the rendering nor the physics library, so these two stand-ins are the
+// only classes of their names in the program: never include this header where those are linked.
 // Stand-in for the drawing component: the entity caches it through asGraphics.
 class Graphics : public Component {
 public:

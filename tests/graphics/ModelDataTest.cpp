@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "core/Function.h"
@@ -31,7 +33,59 @@ std::string writeText(const T& value) {
     return text.str();
 }
 
+// Every mesh a shipped resource file spells out vertex by vertex, as (file, vertices, indices).
+struct StoredMesh {
+    std::string file;
+    AlignedSharedArray<Vertex> vertices;
+    std::vector<unsigned short> indices;
+};
+
+std::vector<StoredMesh> meshesOfResourceFiles() {
+    std::vector<StoredMesh> meshes;
+    for (const auto& entry : std::filesystem::directory_iterator("Content/Resources")) {
+        if (entry.path().extension() != ".res") continue;
+        std::ifstream file(entry.path());
+        std::stringstream text;
+        text << file.rdbuf();
+        IStreamWrapper in(text);
+        std::string token;
+        while (!in.hasFailed()) {
+            in.readToken(token);
+            if (token.empty()) break;
+            if (token != "vertexArray") continue;
+            StoredMesh mesh{entry.path().string(), {}, {}};
+            readValue(in, mesh.vertices);
+            in.readToken(token);
+            EXPECT_EQ(token, "indexArray") << mesh.file;
+            readValue(in, mesh.indices);
+            EXPECT_FALSE(in.hasFailed()) << mesh.file;
+            meshes.push_back(std::move(mesh));
+        }
+    }
+    return meshes;
+}
+
 }  // namespace
+
+TEST(ShippedMeshes, NormalsPointToTheFrontOfTheirTriangles) {
+    // Lighting and culling must agree: a face is front-facing where its corners wind counter-clockwise.
+    const std::vector<StoredMesh> meshes = meshesOfResourceFiles();
+    ASSERT_FALSE(meshes.empty());  // at least the particles' quad
+    for (const StoredMesh& mesh : meshes) {
+        ASSERT_EQ(mesh.indices.size() % 3, 0u) << mesh.file;
+        for (std::size_t i = 0; i < mesh.indices.size(); i += 3) {
+            const Vertex* corner[3];
+            for (int k = 0; k < 3; ++k) {
+                ASSERT_LT(static_cast<int>(mesh.indices[i + k]), mesh.vertices.size()) << mesh.file;
+                corner[k] = &mesh.vertices[mesh.indices[i + k]];
+            }
+            const Vector4 front =
+                cross3(corner[1]->position - corner[0]->position, corner[2]->position - corner[0]->position);
+            for (int k = 0; k < 3; ++k)
+                EXPECT_GT(dot3(front, corner[k]->normal), 0.0f) << mesh.file << ", triangle " << i / 3;
+        }
+    }
+}
 
 TEST(VertexText, VersionZeroHasAThreeFloatNormalWithoutKeys) {
     Vertex v;

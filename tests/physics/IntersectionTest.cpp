@@ -37,9 +37,15 @@ void check(const std::vector<Case>& cases) {
         if (!c.hit) continue;
         EXPECT_TRUE(isFiniteVector(normal));
         for (int lane = 0; lane < 4; ++lane)
-            if (!std::isnan(c.normal[lane])) EXPECT_NEAR(c.normal[lane], normal[lane], 1e-5f) << "lane " << lane;
-        if (!std::isnan(c.depth)) EXPECT_NEAR(c.depth, depth, 1e-5f);
-        if (!std::isnan(c.distance)) EXPECT_NEAR(c.distance, distance, 1e-4f);
+            if (!std::isnan(c.normal[lane])) {
+                EXPECT_NEAR(c.normal[lane], normal[lane], 1e-5f) << "lane " << lane;
+            }
+        if (!std::isnan(c.depth)) {
+            EXPECT_NEAR(c.depth, depth, 1e-5f);
+        }
+        if (!std::isnan(c.distance)) {
+            EXPECT_NEAR(c.distance, distance, 1e-4f);
+        }
     }
 }
 

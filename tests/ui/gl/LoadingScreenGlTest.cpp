@@ -2,6 +2,7 @@
 // with its rolling sphere, the window kept alive on every report, and vertical sync around the load.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 
 #include "engine/ClickMessage.h"
@@ -123,15 +124,30 @@ TEST_F(LoadingScreenTest, ReportsKeepTheWindowAliveAndRollTheSphere) {
 TEST_F(LoadingScreenTest, TheSphereIsDrawnWhereTheProgressPutsIt) {
     firstLoad = false;
     LoadingScreen screen;
-    // The sphere's own viewport at the start and at the end of its path, at the height of its track.
+    // The sphere's own viewport at the start and at the end of its path, on its track.
     const int startX = static_cast<int>((1.0f - 0.65f) * 0.5f * GlContext::width);
     const int endX = static_cast<int>((1.0f + 0.60f) * 0.5f * GlContext::width);
     const int trackY = static_cast<int>((1.0f - 0.7f) * 0.5f * GlContext::height);
+    auto area = [trackY](int x) { return GlContext::readPixels(x - 4, trackY - 4, 8, 8); };
+    auto differs = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+        int changed = 0;
+        for (std::size_t i = 0; i < a.size(); i += 4)
+            if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 60) ++changed;
+        return changed > 8;
+    };
     report(0.0f);
-    EXPECT_TRUE(anyPixel(startX - 3, trackY + 2, 6, 4, &bright));
+    const auto startWithSphere = area(startX);
+    const auto endWithoutSphere = area(endX);
     report(1.0f);
-    EXPECT_FALSE(anyPixel(startX - 3, trackY + 2, 6, 4, &bright));
-    EXPECT_TRUE(anyPixel(endX - 3, trackY + 2, 6, 4, &bright));
+    const auto startWithoutSphere = area(startX);
+    const auto endWithSphere = area(endX);
+    EXPECT_TRUE(differs(startWithSphere, startWithoutSphere));
+    EXPECT_TRUE(differs(endWithSphere, endWithoutSphere));
+    // Away from the path nothing moves.
+    report(0.0f);
+    const auto top = GlContext::readPixels(0, GlContext::height - 8, 8, 8);
+    report(1.0f);
+    EXPECT_FALSE(differs(top, GlContext::readPixels(0, GlContext::height - 8, 8, 8)));
     EXPECT_EQ(0, GlContext::drainErrors());
 }
 
@@ -165,6 +181,28 @@ TEST_F(LoadingScreenTest, ContinueKeysAndClicksShowTheHintDuringTheSplash) {
     const int hintX = static_cast<int>((1.0f + 0.75f / 0.95f / 0.7265f / 2.0f) * 0.5f * GlContext::width);
     const int hintY = static_cast<int>((1.0f - 0.6f / 0.95f / 0.7265f) * 0.5f * GlContext::height);
     EXPECT_TRUE(anyPixel(hintX - 2, hintY - 2, 4, 4, &dark));
+}
+
+TEST_F(LoadingScreenTest, DrawsWhateverTheLevelLeftOfCullingAndMultisampling) {
+    firstLoad = false;
+    LoadingScreen screen;
+    report(0.5f);
+    const auto plain = GlContext::readPixels(0, 0, GlContext::width, GlContext::height);
+    // A level's scene leaves back faces culled (clockwise ones here, the picture's own winding).
+    glEnable(GL_MULTISAMPLE);
+    glEnable(GL_CULL_FACE);
+    glFrontFace(GL_CW);
+    report(0.5f);
+    EXPECT_TRUE(plain == GlContext::readPixels(0, 0, GlContext::width, GlContext::height));
+    EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    glFrontFace(GL_CCW);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_MULTISAMPLE);
+    report(0.6f);
+    EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
+    EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(0, GlContext::drainErrors());
 }
 
 TEST_F(LoadingScreenTest, TheHandlersGoWithTheScreen) {

@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+# Frame time of the first level in a real window: the game runs unpaced ("limitFrameRate" off) in the
+# X server it is started in (xvfb-run gives a software-rendered 1024x768 one) with its frame-time log
+# on, and the median frame period and the part of it spent in the game's update and draw calls (the
+# rest is the buffer swap, where the renderer rasterises) are reported. Run inside xvfb-run:
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" python3 frame_time.py --game build/tovik --repo . [--frames N]
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+GOAL_MS = 15.0
+
+
+def unpaced_settings(repo, work):
+    """The shipped settings with the frame-rate limit off, where the game looks first."""
+    with open(os.path.join(repo, "Content", "config.cfg")) as f:
+        text = f.read()
+    text, count = re.subn(r"(limitFrameRate\s+)1", r"\g<1>0", text)
+    if count != 1:
+        raise SystemExit("frame_time: no \"limitFrameRate\" setting in the shipped config.cfg")
+    with open(os.path.join(work, "config.cfg"), "w") as f:
+        f.write(text)
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--repo", required=True)
+    parser.add_argument("--frames", type=int, default=600)
+    parser.add_argument("--warmup", type=int, default=60)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        raise SystemExit("frame_time: no DISPLAY: run inside xvfb-run")
+
+    tmp = tempfile.mkdtemp(prefix="tovik-frames-")
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    os.makedirs(work)
+    os.makedirs(home)
+    unpaced_settings(os.path.abspath(args.repo), work)
+    env = dict(os.environ, XDG_DATA_HOME=home, TOVIK_FRAME_LOG="1")
+    game = subprocess.Popen([os.path.abspath(args.game)], cwd=work, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    frames = []
+    deadline = time.time() + 300
+    try:
+        for line in game.stderr:
+            fields = line.split()
+            if len(fields) == 6 and fields[0] == "frame":
+                frames.append((float(fields[1]), float(fields[3]), float(fields[5])))
+                if len(frames) >= args.warmup + args.frames:
+                    break
+            if time.time() > deadline:
+                break
+    finally:
+        if game.poll() is None:
+            game.send_signal(signal.SIGTERM)
+        try:
+            code = game.wait(timeout=30)
+        except subprocess.TimeoutExpired:
+            game.kill()
+            code = game.wait()
+        shutil.rmtree(tmp, ignore_errors=True)
+
+    measured = frames[args.warmup:]
+    if len(measured) < args.frames:
+        raise SystemExit("frame_time: only %d frames logged (game exit code %d)" % (len(frames), code))
+    periods = [f[0] for f in measured]
+    own = [f[1] for f in measured]
+    swaps = [f[2] for f in measured]
+    median = statistics.median(periods)
+    print("first level, 1024x768, %d frames after %d of warm-up, %d cores" % (len(measured), args.warmup,
+                                                                           os.cpu_count() or 0))
+    print("frame period   median %.2f ms  p90 %.2f ms  (%.0f frames/s)  goal <= %.0f ms: %s"
+          % (median, percentile(periods, 0.9), 1000.0 / median if median > 0 else 0.0, GOAL_MS,
+             "met" if median <= GOAL_MS else "NOT met"))
+    print("update + draw  median %.2f ms  (%.1f%% of the frame: the game's own code and GL calls)"
+          % (statistics.median(own), 100.0 * statistics.median(own) / median if median > 0 else 0.0))
+    print("buffer swap    median %.2f ms  (rasterising and presenting)" % statistics.median(swaps))
+    if code != 0:
+        raise SystemExit("frame_time: the game ended with exit code %d" % code)
+
+
+if __name__ == "__main__":
+    main()
