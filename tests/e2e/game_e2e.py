@@ -110,6 +110,10 @@ def is_floor(p):
     return p[1] > p[0] + 20 and p[1] > p[2] + 20
 
 
+def is_cyan(p):
+    return p[2] > 170 and p[1] > 170 and p[0] < 170
+
+
 def is_black(p):
     return max(p) < 16
 
@@ -282,6 +286,14 @@ def first_level(game_binary, repo, tmp):
         check(shot.share(0, HEIGHT - 200, WIDTH, HEIGHT, is_floor) > 0.8,
               "no floor along the bottom: " + keep(shot, tmp, "start"))
         check(shot.share(0, 0, WIDTH, 60, is_black) > 0.95, "the sky is not empty: " + keep(shot, tmp, "start"))
+        # The hero's dispenser casts cyan rings onto the floor round it, and only within its reach: the
+        # floor beside the hero carries them, the floor far from it none.
+        check(shot.share(cx - 180, cy - 4, cx - 60, cy + 116, is_cyan, 2) > 0.05,
+              "no pattern on the floor beside the hero: " + keep(shot, tmp, "start"))
+        check(shot.share(0, HEIGHT - 150, WIDTH, HEIGHT, is_cyan, 2) < 0.002
+              and shot.share(0, cy + 16, 250, HEIGHT, is_cyan, 2) < 0.002
+              and shot.share(WIDTH - 244, cy + 16, WIDTH, HEIGHT, is_cyan, 2) < 0.002,
+              "the hero's pattern reaches floor far from it: " + keep(shot, tmp, "start"))
 
         # Sideways mouse motion turns the camera round the hero: the hero stays, the scene swings.
         move_mouse(240, 0)
