@@ -47,10 +47,15 @@ float band(float wave, float thinness, float sharpness)
     return clamp(r * sharpness, 0.0, 1.0);
 }
 
+// A software renderer runs every branch of a shader for the whole block of fragments and only
+// saves work where a loop stops early. So the kinds share one body, picked by selections on the
+// kind, and the loops over the filled slots and over the blob kind's three waves end at their counts.
+// Every kind is a wave of the form sin(outer), with outer built on a second wave sin(inner).
+
 // How strongly the pattern of kind `id` in the slot starting at `base` covers this point, 0 to 1.
 // rel is the point relative to the pattern's centre, d its distance, and (u, v) the point's
 // coordinates in the plane of the surface, so that the flat kinds look alike on floors and walls.
-float coverage(int id, int base, vec3 rel, float d, vec2 uv)
+float coverage(int id, int base, vec3 rel, float d, vec2 uv, float picture)
 {
     float s = patternParams[base + 9];
     float p1 = patternParams[base + 10];
@@ -58,93 +63,98 @@ float coverage(int id, int base, vec3 rel, float d, vec2 uv)
     float p3 = patternParams[base + 12];
     float p4 = patternParams[base + 13];
 
-    if (id == 1) {
-        // Alternating shells around the centre; sharpness hardens the change between them.
-        return clamp(0.5 + 2.0 * sin(d * s) * p1, 0.0, 1.0);
+    // Kind 1, alternating shells, and kind 5, rings, around the centre: sin(d * s).
+    // Kind 2, rows that wave across the surface: scaleX sets the rows, scaleY how far they sway.
+    // Kind 3, blobs on a warped lattice: three waves sin(a * s + sin(b * warp)) over the axes of rel
+    //         in turn; the second scale sets how slowly the lattice warps.
+    // Kind 4, rings that wind: their phase turns with the angle around the centre.
+    // Kind 6, rings around the world's origin, wherever the pattern stands.
+    // Kind 7, a band that slithers across the surface: its width, the thinness of its core, and the
+    //         frequency and amplitude of its sway; cos(x) is taken as sin(x + pi / 2).
+    float warp = 2.0 / max(abs(p1), 0.0001);
+    float angle = atan(uv.y, uv.x);
+    float worldDistance = length(worldPosition);
+    int waves = id == 3 ? 3 : 1;
+    vec3 r = rel;
+    float wave = 0.0;
+    for (int t = 0; t < waves; ++t) {
+        float innerArg = id == 3 ? r.y * warp : id == 2 ? uv.y * s * 0.5 : id == 4 ? angle * 3.0 + d * 0.2
+                                                                                  : uv.x * p3 * s;
+        float inner = sin(innerArg);
+        float across = clamp((uv.y - p4 * p1 * 4.0 * inner) / max(p1, 0.0001), -1.0, 1.0);
+        float outerArg = id == 3 ? r.x * s + inner
+                       : id == 2 ? s * (uv.x * p1 + p2 * 0.5 * inner)
+                       : id == 4 ? d * s + inner * p1 * 0.1
+                       : id == 6 ? worldDistance * s
+                       : id == 7 ? across * pi * 0.5 + pi * 0.5
+                       : d * s;
+        wave += sin(outerArg);
+        r = r.yzx;
     }
-    if (id == 2) {
-        // Rows that wave across the surface: scaleX sets the rows, scaleY how far they sway.
-        float w = sin(s * (uv.x * p1 + p2 * 0.5 * sin(uv.y * s * 0.5)));
-        return band(w, p3, p4);
-    }
-    if (id == 3) {
-        // Blobs on a warped lattice; the second scale sets how slowly the lattice warps.
-        float warp = 2.0 / max(abs(p1), 0.0001);
-        float w = sin(rel.x * s + sin(rel.y * warp)) + sin(rel.y * s + sin(rel.z * warp)) +
-                  sin(rel.z * s + sin(rel.x * warp));
-        return band(w * 0.5, p2, p3);
-    }
-    if (id == 4) {
-        // Rings that wind: their phase turns with the angle around the centre.
-        float angle = atan(uv.y, uv.x);
-        float w = sin(d * s + sin(angle * 3.0 + d * 0.2) * p1 * 0.1);
-        return band(w, p2, p3);
-    }
-    if (id == 5) {
-        // Rings around the centre.
-        return band(sin(d * s), p1, p2);
-    }
-    if (id == 6) {
-        // Rings around the world's origin, wherever the pattern stands.
-        return band(sin(length(worldPosition) * s), p1, p2);
-    }
-    if (id == 7) {
-        // A band that slithers across the surface: its width, the thinness of its core, and the
-        // frequency and amplitude of its sway.
-        float sway = p4 * p1 * 4.0 * sin(uv.x * p3 * s);
-        float across = clamp((uv.y - sway) / max(p1, 0.0001), -1.0, 1.0);
-        return band(cos(across * pi * 0.5), p2, 1.0);
-    }
-    if (id == 8) {
-        // The object's own texture laid over the surface.
-        vec3 picture = texture2D(texture, uv * s * 0.1).rgb;
-        return dot(picture, vec3(0.299, 0.587, 0.114));
-    }
-    return 0.0;
+
+    // The part of the wave that shows: above a thinness, hardened by a sharpness.
+    float w = id == 3 ? wave * 0.5 : wave;
+    float thinness = id == 3 || id == 7 ? p2 : id == 2 || id == 4 ? p3 : p1;
+    float sharpness = id == 3 ? p3 : id == 2 || id == 4 ? p4 : id == 7 ? 1.0 : p2;
+    float banded = band(w, thinness, sharpness);
+
+    // Kind 8, the object's own texture laid over the surface, is read by the caller.
+    // Kind 1's sharpness hardens the change between its shells.
+    float shells = clamp(0.5 + 2.0 * wave * p1, 0.0, 1.0);
+    return id == 1 ? shells : id == 8 ? picture : id >= 2 && id <= 7 ? banded : 0.0;
 }
 
-void applyPattern(int id, int base, vec3 n, inout vec3 light, inout float alpha)
+// Every slot reads the texture once (a picture slot at its own place, any other at the surface's
+// texture coordinates), and one of those reads also serves as the surface's colour: the first,
+// unless some slot shows a picture, in which case one more turn past the filled slots reads it.
+// So objects without picture patterns read the texture once, however many slots they fill.
+// `across` and `along` are two directions in the plane of the surface (any two will do, as long as
+// they turn smoothly).
+void surfaceAndPatterns(vec3 n, out vec4 surface, out vec3 light, out float alpha)
 {
-    vec3 centre = vec3(patternParams[base], patternParams[base + 1], patternParams[base + 2]);
-    float cutOffStart = patternParams[base + 3];
-    float cutOffEnd = patternParams[base + 4];
-    vec4 color = vec4(patternParams[base + 5], patternParams[base + 6], patternParams[base + 7],
-                      patternParams[base + 8]);
-    vec3 rel = worldPosition - centre;
-    float d = length(rel);
+    // The filled slots come first: the first empty one ends the list.
+    int used = patternID0 == 0 ? 0 : patternID1 == 0 ? 1 : patternID2 == 0 ? 2 : patternID3 == 0 ? 3 :
+               patternID4 == 0 ? 4 : patternID5 == 0 ? 5 : patternID6 == 0 ? 6 : patternID7 == 0 ? 7 : 8;
+    bool pictures = (used > 0 && patternID0 == 8) || (used > 1 && patternID1 == 8) ||
+                    (used > 2 && patternID2 == 8) || (used > 3 && patternID3 == 8) ||
+                    (used > 4 && patternID4 == 8) || (used > 5 && patternID5 == 8) ||
+                    (used > 6 && patternID6 == 8) || (used > 7 && patternID7 == 8);
+    int surfaceTurn = pictures ? used : 0;
+    int turns = pictures ? used + 1 : max(used, 1);
 
-    // Own patterns come with endless cut-offs; a dispenser's fade out between its two distances.
-    float reach = 1.0;
-    if (cutOffEnd < 1.0e30) {
-        reach = d <= cutOffStart ? 1.0 : 1.0 - smoothstep(cutOffStart, max(cutOffEnd, cutOffStart + 0.0001), d);
-    }
-    // Two directions in the plane of the surface (any two will do, as long as they turn smoothly).
     vec3 up = abs(n.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
     vec3 across = normalize(cross(up, n));
-    vec2 uv = vec2(dot(rel, across), dot(rel, cross(n, across)));
-    float amount = coverage(id, base, rel, d, uv) * reach;
-    light += color.rgb * amount;
-    alpha += color.a * amount;
-}
+    vec3 along = cross(n, across);
+    surface = vec4(0.0);
+    light = vec3(0.0);
+    alpha = 0.0;
+    for (int k = 0; k < turns; ++k) {
+        int id = k >= used ? 0 : k == 0 ? patternID0 : k == 1 ? patternID1 : k == 2 ? patternID2 :
+                 k == 3 ? patternID3 : k == 4 ? patternID4 : k == 5 ? patternID5 : k == 6 ? patternID6
+                                                                                   : patternID7;
+        int base = min(k, 7) * 17;
+        vec3 centre = vec3(patternParams[base], patternParams[base + 1], patternParams[base + 2]);
+        float cutOffStart = patternParams[base + 3];
+        float cutOffEnd = patternParams[base + 4];
+        vec4 color = vec4(patternParams[base + 5], patternParams[base + 6], patternParams[base + 7],
+                          patternParams[base + 8]);
+        vec3 rel = worldPosition - centre;
+        float d = length(rel);
 
-void applyPatterns(vec3 n, inout vec3 light, inout float alpha)
-{
-    if (patternID0 == 0) return;
-    applyPattern(patternID0, 0, n, light, alpha);
-    if (patternID1 == 0) return;
-    applyPattern(patternID1, 17, n, light, alpha);
-    if (patternID2 == 0) return;
-    applyPattern(patternID2, 34, n, light, alpha);
-    if (patternID3 == 0) return;
-    applyPattern(patternID3, 51, n, light, alpha);
-    if (patternID4 == 0) return;
-    applyPattern(patternID4, 68, n, light, alpha);
-    if (patternID5 == 0) return;
-    applyPattern(patternID5, 85, n, light, alpha);
-    if (patternID6 == 0) return;
-    applyPattern(patternID6, 102, n, light, alpha);
-    if (patternID7 == 0) return;
-    applyPattern(patternID7, 119, n, light, alpha);
+        // Own patterns come with endless cut-offs; a dispenser's fade out between its two distances.
+        float reach = 1.0;
+        if (cutOffEnd < 1.0e30) {
+            reach = d <= cutOffStart ? 1.0
+                                     : 1.0 - smoothstep(cutOffStart, max(cutOffEnd, cutOffStart + 0.0001), d);
+        }
+        vec2 uv = vec2(dot(rel, across), dot(rel, along));
+        vec4 texel = texture2D(texture, id == 8 ? uv * patternParams[base + 9] * 0.1 : texCoord);
+        if (k == surfaceTurn) surface = texel;
+        float picture = dot(texel.rgb, vec3(0.299, 0.587, 0.114));
+        float amount = coverage(id, base, rel, d, uv, picture) * reach;
+        light += color.rgb * amount;
+        alpha += color.a * amount;
+    }
 }
 
 void main()
@@ -154,7 +164,11 @@ void main()
     vec3 toEye = normalize(cameraPos.xyz - worldPosition);
     vec3 halfway = normalize(toLight + toEye);
 
-    vec4 surface = texture2D(texture, texCoord) * colorDiffuse;
+    vec4 surface;
+    vec3 patternLight;
+    float patternAlpha;
+    surfaceAndPatterns(n, surface, patternLight, patternAlpha);
+    surface *= colorDiffuse;
     float diffuse = max(dot(n, toLight), 0.0);
     float specular = diffuse > 0.0 ? pow(max(dot(n, halfway), 0.0), max(shininess, 1.0)) : 0.0;
 
@@ -172,7 +186,8 @@ void main()
         alpha += ballGlow.a * near * facing;
     }
 
-    applyPatterns(n, light, alpha);
+    light += patternLight;
+    alpha += patternAlpha;
 
     // Far surfaces sink into the dark before the far plane cuts them off.
     float depth = clamp(viewDepth / max(zFar, 0.0001), 0.0, 1.0);

@@ -28,11 +28,11 @@ void Component::copyBase(const Component& other) {
     disabled = other.disabled;
 }
 
-void readComponentFields(BaseInStream& in, Component& component) {
+void readDisabledPart(BaseInStream& in, bool& disabled) {
     std::string key;
     while (readKey(in, key)) {
         if (key == "disabled") {
-            readValue(in, component.disabled);
+            readValue(in, disabled);
         } else {
             reportUnknownKey(in, key);
             break;
@@ -41,7 +41,13 @@ void readComponentFields(BaseInStream& in, Component& component) {
     }
 }
 
-void writeComponentFields(BaseOutStream& out, const Component& component) {
-    writeField(out, "disabled", component.disabled);
+void writeDisabledPart(BaseOutStream& out, bool disabled) {
+    writeField(out, "disabled", disabled);
     writeEnd(out);
+}
+
+void readComponentFields(BaseInStream& in, Component& component) { readDisabledPart(in, component.disabled); }
+
+void writeComponentFields(BaseOutStream& out, const Component& component) {
+    writeDisabledPart(out, component.disabled);
 }

@@ -53,3 +53,7 @@ public:
 // The Component part: "disabled" and "end".
 void readComponentFields(BaseInStream& in, Component& component);
 void writeComponentFields(BaseOutStream& out, const Component& component);
+
+// The base part of every component kind (entity and game-state components): "disabled" and "end".
+void readDisabledPart(BaseInStream& in, bool& disabled);
+void writeDisabledPart(BaseOutStream& out, bool disabled);

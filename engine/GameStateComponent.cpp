@@ -2,6 +2,7 @@
 #include "engine/GameStateComponent.h"
 
 #include "core/TextFormat.h"
+#include "engine/Component.h"
 
 GameStateComponent::GameStateComponent(const GameStateComponent& other)
     : owner(other.owner), disabled(other.disabled) {}
@@ -34,19 +35,9 @@ void GameStateComponent::copyBase(const GameStateComponent& other) {
 }
 
 void readGameStateComponentFields(BaseInStream& in, GameStateComponent& component) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "disabled") {
-            readValue(in, component.disabled);
-        } else {
-            reportUnknownKey(in, key);
-            break;
-        }
-        in.attributes.clear();
-    }
+    readDisabledPart(in, component.disabled);
 }
 
 void writeGameStateComponentFields(BaseOutStream& out, const GameStateComponent& component) {
-    writeField(out, "disabled", component.disabled);
-    writeEnd(out);
+    writeDisabledPart(out, component.disabled);
 }

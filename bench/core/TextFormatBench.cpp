@@ -15,30 +15,10 @@
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "core/Vector4.h"
+#include "tests/core/TextFormatTestClasses.h"
 
-struct BenchItem {
-    bool disabled = false;
-    virtual ~BenchItem() = default;
-    virtual int getVersion() const { return 0; }
-    virtual void read(BaseInStream& in, int) {
-        std::string key;
-        while (readKey(in, key)) {
-            if (key == "disabled")
-                readValue(in, disabled);
-            else {
-                reportUnknownKey(in, key);
-                break;
-            }
-            in.attributes.clear();
-        }
-    }
-    virtual void write(BaseOutStream& out, int) const {
-        writeField(out, "disabled", disabled);
-        writeEnd(out);
-    }
-};
-
-struct BenchThing : BenchItem {
+// One level object: the shared item part and a spread of field kinds.
+struct BenchThing : CoreTestFieldItem<BenchThing, 1> {
     int id = 0;
     float mass = 1.0f;
     std::string name;
@@ -49,59 +29,28 @@ struct BenchThing : BenchItem {
     std::map<std::string, float> tuning;
 
     using FieldTable = Field<BenchThing>[8];
-    static const FieldTable& fields();
-
-    int getVersion() const override { return 1; }
-    void read(BaseInStream& in, int) override {
-        BenchItem::read(in, readBaseHeader(in));
-        readFields(in, *this, fields());
-    }
-    void write(BaseOutStream& out, int) const override {
-        writeBaseHeader(out, 0, "Component");
-        BenchItem::write(out, 0);
-        writeBaseEnd(out);
-        writeFields(out, *this, fields());
+    static const FieldTable& fields() {
+        static constexpr Field<BenchThing> table[8] = {
+            field<&BenchThing::id>("id"),       field<&BenchThing::mass>("mass"),
+            field<&BenchThing::name>("name"),   field<&BenchThing::position>("position"),
+            field<&BenchThing::color>("color"), field<&BenchThing::links>("links"),
+            field<&BenchThing::path>("path"),   field<&BenchThing::tuning>("tuning"),
+        };
+        return table;
     }
 };
 
-const BenchThing::FieldTable& BenchThing::fields() {
-    static constexpr Field<BenchThing> table[8] = {
-        field<&BenchThing::id>("id"),       field<&BenchThing::mass>("mass"),
-        field<&BenchThing::name>("name"),   field<&BenchThing::position>("position"),
-        field<&BenchThing::color>("color"), field<&BenchThing::links>("links"),
-        field<&BenchThing::path>("path"),   field<&BenchThing::tuning>("tuning"),
-    };
-    return table;
-}
-
-struct BenchLevel {
-    std::vector<std::unique_ptr<BenchItem>> things;
-    int getVersion() const { return 2; }
-    void read(BaseInStream& in, int) {
-        std::string key;
-        while (readKey(in, key)) {
-            if (key == "things")
-                readValue(in, things);
-            else {
-                reportUnknownKey(in, key);
-                break;
-            }
-        }
-    }
-    void write(BaseOutStream& out, int) const {
-        writeField(out, "things", things);
-        writeEnd(out);
-    }
-};
-
-static const auto& benchItemType = registerType<BenchItem>();
 static const auto& benchThingType = registerType<BenchThing>();
+
+// The level: its things are the children of a node.
+using BenchLevel = CoreTestNode;
 
 namespace {
 
 const BenchLevel& sampleLevel() {
-    static BenchLevel level = [] {
-        BenchLevel made;
+    // Built once and kept: the node cannot be copied or moved.
+    static const BenchLevel* const level = [] {
+        auto* made = new BenchLevel;
         for (int i = 0; i < 20000; ++i) {
             auto thing = std::make_unique<BenchThing>();
             thing->id = i;
@@ -112,11 +61,11 @@ const BenchLevel& sampleLevel() {
             for (int k = 0; k < 4; ++k) thing->links.push_back(i * 4 + k);
             thing->path = {{0.0f, 1.5f, 3.25f}, {i * 0.001f, 2.0f}};
             thing->tuning = {{"bounce", 1.25f}, {"friction", 0.3f}};
-            made.things.push_back(std::move(thing));
+            made->children.push_back(std::move(thing));
         }
         return made;
     }();
-    return level;
+    return *level;
 }
 
 const std::string& sampleText() {
@@ -165,7 +114,7 @@ void BM_ReadTextFromMemory(benchmark::State& state) {
         FileReader in("level.txt", text);
         BenchLevel level;
         readValue(in, level);
-        if (level.things.size() != sampleLevel().things.size()) state.SkipWithError("the text did not read back");
+        if (level.children.size() != sampleLevel().children.size()) state.SkipWithError("the text did not read back");
         benchmark::DoNotOptimize(level);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));

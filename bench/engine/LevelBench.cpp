@@ -20,31 +20,25 @@ public:
     int getVersion() const override { return 1; }
     void read(BaseInStream& in, int) override {
         Component::read(in, readBaseHeader(in));
-        std::string key;
-        while (readKey(in, key)) {
-            if (key == "value") {
-                readValue(in, value);
-            } else if (key == "color") {
-                readValue(in, color);
-            } else {
-                reportUnknownKey(in, key);
-                break;
-            }
-            in.attributes.clear();
-        }
+        readFields(in, *this, fields());
     }
     void write(BaseOutStream& out, int) override {
         writeBaseHeader(out, 0, "Component");
         Component::write(out, 0);
         writeBaseEnd(out);
-        writeField(out, "value", value);
-        writeField(out, "color", color);
-        writeEnd(out);
+        writeFields(out, *this, fields());
     }
     void update(float dt) override { value += dt; }
 
     float value = 0.0f;
     Vector4 color{1.0f, 0.5f, 0.25f, 1.0f};
+
+    using FieldTable = Field<BenchComponent>[2];
+    static const FieldTable& fields() {
+        static constexpr Field<BenchComponent> table[2] = {field<&BenchComponent::value>("value"),
+                                                           field<&BenchComponent::color>("color")};
+        return table;
+    }
 };
 
 // A state component with a trivial update.
@@ -54,28 +48,24 @@ public:
     int getVersion() const override { return 1; }
     void read(BaseInStream& in, int) override {
         GameStateComponent::read(in, readBaseHeader(in));
-        std::string key;
-        while (readKey(in, key)) {
-            if (key == "rate") {
-                readValue(in, rate);
-            } else {
-                reportUnknownKey(in, key);
-                break;
-            }
-            in.attributes.clear();
-        }
+        readFields(in, *this, fields());
     }
     void write(BaseOutStream& out, int) override {
         writeBaseHeader(out, 0, "GameStateComponent");
         GameStateComponent::write(out, 0);
         writeBaseEnd(out);
-        writeField(out, "rate", rate);
-        writeEnd(out);
+        writeFields(out, *this, fields());
     }
     void update(float dt) override { elapsed += dt * rate; }
 
     float rate = 1.0f;
     float elapsed = 0.0f;
+
+    using FieldTable = Field<BenchStateComponent>[1];
+    static const FieldTable& fields() {
+        static constexpr Field<BenchStateComponent> table[1] = {field<&BenchStateComponent::rate>("rate")};
+        return table;
+    }
 };
 
 namespace {

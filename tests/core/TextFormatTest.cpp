@@ -20,11 +20,10 @@
 
 namespace fs = std::filesystem;
 
-static const auto& itemType = registerType<CoreTestItem>();
-static const auto& leafType = registerType<CoreTestLeaf>();
-static const auto& nodeType = registerType<CoreTestNode>();
-static const auto& strangerType = registerType<CoreTestStranger>();
-static const auto& offsetType = registerType<CoreTestOffset>();
+static const auto& itemType = coreTestItemType;
+static const auto& leafType = coreTestLeafType;
+static const auto& nodeType = coreTestNodeType;
+static const auto& strangerType = coreTestStrangerType;
 
 namespace {
 

@@ -1,6 +1,7 @@
-// Small serialisable classes used only by the core tests: a root class with a "Component"-like part, a
-// leaf with scalar fields, a node holding containers, maps and pointers, an unrelated class and a class
-// whose registered base sits at a non-zero offset.
+// Small serialisable classes shared by the core tests, the text-format benchmark and the object-reader
+// fuzz target: a root class with a "Component"-like part, a leaf with scalar fields, a node holding
+// containers, maps and pointers, a class with the remaining value kinds, an unrelated class and a class
+// whose registered base sits at a non-zero offset. Each registers itself once per program.
 #pragma once
 
 #include <list>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Quaternion.h"
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "core/Vector4.h"
@@ -41,9 +43,32 @@ struct CoreTestItem {
         writeField(out, "disabled", disabled);
         writeEnd(out);
     }
+
+protected:
+    // A derived class's text starts with the item part: "0 Item", its keys, "end".
+    void readItemPart(BaseInStream& in) { CoreTestItem::read(in, readBaseHeader(in)); }
+    void writeItemPart(BaseOutStream& out) const {
+        writeBaseHeader(out, CoreTestItem::getVersion(), "Item");
+        CoreTestItem::write(out, CoreTestItem::getVersion());
+        writeBaseEnd(out);
+    }
 };
 
-struct CoreTestLeaf : CoreTestItem {
+// A CoreTestItem whose own part is its Derived::fields() table.
+template <class Derived, int version>
+struct CoreTestFieldItem : CoreTestItem {
+    int getVersion() const override { return version; }
+    void read(BaseInStream& in, int) override {
+        readItemPart(in);
+        readFields(in, static_cast<Derived&>(*this), Derived::fields());
+    }
+    void write(BaseOutStream& out, int) const override {
+        writeItemPart(out);
+        writeFields(out, static_cast<const Derived&>(*this), Derived::fields());
+    }
+};
+
+struct CoreTestLeaf : CoreTestFieldItem<CoreTestLeaf, 2> {
     static constexpr unsigned serializeFlags = typeIsComponent | typeIsLogic;
 
     int count = 7;
@@ -55,41 +80,31 @@ struct CoreTestLeaf : CoreTestItem {
     double precise = 0.25;
     int oldFormatSeen = -1;
 
-    int getVersion() const override { return 2; }
     void read(BaseInStream& in, int version) override {
         oldFormatSeen = version;
-        const int baseVersion = readBaseHeader(in);
-        CoreTestItem::read(in, baseVersion);
         if (version == 0) {
             // The old layout: values by position, no keys.
+            readItemPart(in);
             readValue(in, count);
             readValue(in, speed);
             return;
         }
-        readFields(in, *this, fields());
-    }
-    void write(BaseOutStream& out, int version) const override {
-        writeBaseHeader(out, CoreTestItem::getVersion(), "Item");
-        CoreTestItem::write(out, CoreTestItem::getVersion());
-        writeBaseEnd(out);
-        writeFields(out, *this, fields());
+        CoreTestFieldItem::read(in, version);
     }
 
     using FieldTable = Field<CoreTestLeaf>[7];
-    static const FieldTable& fields();
+    static const FieldTable& fields() {
+        static constexpr Field<CoreTestLeaf> table[7] = {
+            field<&CoreTestLeaf::count>("count"),   field<&CoreTestLeaf::speed>("speed"),
+            field<&CoreTestLeaf::label>("label"),   field<&CoreTestLeaf::color>("color"),
+            field<&CoreTestLeaf::small>("small"),   field<&CoreTestLeaf::letter>("letter"),
+            field<&CoreTestLeaf::precise>("precise"),
+        };
+        return table;
+    }
 };
 
-inline const CoreTestLeaf::FieldTable& CoreTestLeaf::fields() {
-    static constexpr Field<CoreTestLeaf> table[7] = {
-        field<&CoreTestLeaf::count>("count"),   field<&CoreTestLeaf::speed>("speed"),
-        field<&CoreTestLeaf::label>("label"),   field<&CoreTestLeaf::color>("color"),
-        field<&CoreTestLeaf::small>("small"),   field<&CoreTestLeaf::letter>("letter"),
-        field<&CoreTestLeaf::precise>("precise"),
-    };
-    return table;
-}
-
-struct CoreTestNode : CoreTestItem {
+struct CoreTestNode : CoreTestFieldItem<CoreTestNode, 1> {
     std::vector<std::unique_ptr<CoreTestItem>> children;
     std::list<std::string> tags;
     std::map<std::string, int> scores;
@@ -103,32 +118,47 @@ struct CoreTestNode : CoreTestItem {
     CoreTestNode(const CoreTestNode&) = delete;
     CoreTestNode& operator=(const CoreTestNode&) = delete;
     ~CoreTestNode() override { delete plain; }
-    int getVersion() const override { return 1; }
-    void read(BaseInStream& in, int version) override {
-        const int baseVersion = readBaseHeader(in);
-        CoreTestItem::read(in, baseVersion);
-        readFields(in, *this, fields());
-    }
-    void write(BaseOutStream& out, int version) const override {
-        writeBaseHeader(out, CoreTestItem::getVersion(), "Item");
-        CoreTestItem::write(out, CoreTestItem::getVersion());
-        writeBaseEnd(out);
-        writeFields(out, *this, fields());
-    }
 
     using FieldTable = Field<CoreTestNode>[8];
-    static const FieldTable& fields();
+    static const FieldTable& fields() {
+        static constexpr Field<CoreTestNode> table[8] = {
+            field<&CoreTestNode::children>("children"), field<&CoreTestNode::tags>("tags"),
+            field<&CoreTestNode::scores>("scores"),     field<&CoreTestNode::named>("named"),
+            field<&CoreTestNode::grid>("grid"),         Field<CoreTestNode>{"plain", 5, &readPlain, &writePlain},
+            field<&CoreTestNode::shared>("shared"),     field<&CoreTestNode::flags>("flags"),
+        };
+        return table;
+    }
+
+private:
+    // The node owns what "plain" points at, but the reader never frees a plain pointer's old object:
+    // a repeated "plain" key would leak it.
+    static void readPlain(BaseInStream& in, CoreTestNode& node) {
+        CoreTestItem* const old = node.plain;
+        readValue(in, node.plain);
+        if (node.plain != old) delete old;
+    }
+    static void writePlain(BaseOutStream& out, const CoreTestNode& node) { writeValue(out, node.plain); }
 };
 
-inline const CoreTestNode::FieldTable& CoreTestNode::fields() {
-    static constexpr Field<CoreTestNode> table[8] = {
-        field<&CoreTestNode::children>("children"), field<&CoreTestNode::tags>("tags"),
-        field<&CoreTestNode::scores>("scores"),     field<&CoreTestNode::named>("named"),
-        field<&CoreTestNode::grid>("grid"),         field<&CoreTestNode::plain>("plain"),
-        field<&CoreTestNode::shared>("shared"),     field<&CoreTestNode::flags>("flags"),
-    };
-    return table;
-}
+// The value kinds the leaf and the node leave out.
+struct CoreTestMixed : CoreTestFieldItem<CoreTestMixed, 1> {
+    unsigned int number = 2;
+    short signedSmall = -3;
+    Quaternion turn;
+    std::vector<std::vector<float>> path;
+    std::map<int, std::vector<std::string>> groups;
+
+    using FieldTable = Field<CoreTestMixed>[5];
+    static const FieldTable& fields() {
+        static constexpr Field<CoreTestMixed> table[5] = {
+            field<&CoreTestMixed::number>("number"), field<&CoreTestMixed::signedSmall>("signedSmall"),
+            field<&CoreTestMixed::turn>("turn"),     field<&CoreTestMixed::path>("path"),
+            field<&CoreTestMixed::groups>("groups"),
+        };
+        return table;
+    }
+};
 
 // Registered, but not a CoreTestItem.
 struct CoreTestStranger {
@@ -160,8 +190,7 @@ struct CoreTestPadding {
 struct CoreTestOffset : CoreTestPadding, CoreTestItem {
     int extra = 0;
     void read(BaseInStream& in, int version) override {
-        const int baseVersion = readBaseHeader(in);
-        CoreTestItem::read(in, baseVersion);
+        readItemPart(in);
         std::string key;
         while (readKey(in, key)) {
             if (key == "extra")
@@ -173,10 +202,16 @@ struct CoreTestOffset : CoreTestPadding, CoreTestItem {
         }
     }
     void write(BaseOutStream& out, int version) const override {
-        writeBaseHeader(out, 0, "Item");
-        CoreTestItem::write(out, 0);
-        writeBaseEnd(out);
+        writeItemPart(out);
         writeField(out, "extra", extra);
         writeEnd(out);
     }
 };
+
+// Inline variables: one registration per program, however many files include this header.
+inline const auto& coreTestItemType = registerType<CoreTestItem>();
+inline const auto& coreTestLeafType = registerType<CoreTestLeaf>();
+inline const auto& coreTestNodeType = registerType<CoreTestNode>();
+inline const auto& coreTestMixedType = registerType<CoreTestMixed>();
+inline const auto& coreTestStrangerType = registerType<CoreTestStranger>();
+inline const auto& coreTestOffsetType = registerType<CoreTestOffset>();

@@ -400,7 +400,7 @@ def loading_screen(game_binary, repo, tmp):
         check(not level_is_up(shot), "the level was up already")
         shot = wait_for(game, tmp, progress_view, "the loading screen's progress view", timeout=60, interval=0.1)
         check(not level_is_up(shot), "the level was up already")
-        wait_for(game, tmp, level_is_up, "the level after loading", timeout=240, interval=0.5)
+        wait_for(game, tmp, level_is_up, "the level after loading", timeout=480, interval=0.5)
         code = game.stop()
         check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
     finally:

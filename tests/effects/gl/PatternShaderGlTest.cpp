@@ -12,6 +12,7 @@
 #include "effects/ConcentricCirclePattern.h"
 #include "effects/ParticleEmitter.h"
 #include "effects/PatternDispenser.h"
+#include "effects/TexturePattern.h"
 #include "effects/WavePattern.h"
 #include "graphics/Model.h"
 #include "graphics/ParticleShader.h"
@@ -218,6 +219,30 @@ TEST_F(PatternShaderGl, RingsShowOnTheSurface) {
     drawn->graphics->addPattern(rings);
     const std::vector<std::uint8_t> patterned = draw();
     EXPECT_GT(spread(patterned), 80);
+    EXPECT_EQ(GlContext::drainErrors(), 0);
+}
+
+// A picture pattern reads the texture at its own place while the surface keeps its own colour: on a
+// white texture it adds its full colour, here to green alone, and leaves red and blue as they were.
+TEST_F(PatternShaderGl, PictureAddsItsColourOverTheSurface) {
+    Entity* drawn = addObject(Vector4(0.0f, 0.0f, 0.0f, 1.0f));
+    auto centrePixel = [&] {
+        glClear(GL_COLOR_BUFFER_BIT);
+        drawn->graphics->draw(Matrix(), camera);
+        const std::vector<std::uint8_t> row = GlContext::readPixels(0, GlContext::height / 2, GlContext::width, 1);
+        const std::size_t at = 4 * (GlContext::width / 2);
+        return std::vector<int>{row[at], row[at + 1], row[at + 2]};
+    };
+    const std::vector<int> plain = centrePixel();
+    ASSERT_LT(plain[1], 180);
+
+    auto* picture = new TexturePattern();
+    picture->color = Vector4(0.0f, 0.25f, 0.0f, 0.0f);
+    drawn->graphics->addPattern(picture);
+    const std::vector<int> pictured = centrePixel();
+    EXPECT_NEAR(pictured[0], plain[0], 2);
+    EXPECT_NEAR(pictured[1], plain[1] + 64, 3);
+    EXPECT_NEAR(pictured[2], plain[2], 2);
     EXPECT_EQ(GlContext::drainErrors(), 0);
 }
 
