@@ -9,26 +9,12 @@
 import math
 import os
 import random
-import struct
 import sys
-import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pngwriter import write_png
 
 
-def write_png(path, width, height, rows):
-    """rows: list of bytes objects, top row first, RGBA, 4 bytes per pixel."""
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
-    raw = b"".join(b"\x00" + row for row in rows)
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(raw, 9))
-    png += chunk(b"IEND", b"")
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(png)
-    os.replace(tmp, path)
 
 
 def white_pixel(folder):

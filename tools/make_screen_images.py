@@ -7,31 +7,21 @@
 
 import math
 import os
-import struct
 import sys
-import zlib
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from pngwriter import write_png
 
 
-def write_png(path, width, height, pixels):
+def write_pixels(path, width, height, pixels):
     """pixels: width * height RGBA tuples, top row first."""
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body) & 0xFFFFFFFF)
-
     rows = []
     for y in range(height):
-        row = bytearray(b"\x00")
+        row = bytearray()
         for x in range(width):
             row.extend(pixels[y * width + x])
         rows.append(bytes(row))
-    png = b"\x89PNG\r\n\x1a\n"
-    png += chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0))
-    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 9))
-    png += chunk(b"IEND", b"")
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(png)
-    os.replace(tmp, path)
+    write_png(path, width, height, rows)
 
 
 # 5 x 7 block letters, one string per row, '#' for ink.
@@ -87,7 +77,7 @@ class Canvas:
                             self.put(left + i * advance + column * scale + dx, top + row * scale + dy, color)
 
     def save(self, path):
-        write_png(path, self.width, self.height, self.pixels)
+        write_pixels(path, self.width, self.height, self.pixels)
 
 
 def mix(a, b, t):
