@@ -85,3 +85,38 @@ Configuration& getConfiguration() {
 }
 
 Configuration& configuration = getConfiguration();
+
+const Configuration& settingDefaults() {
+    static const Configuration* defaults = [] {
+        auto* table = new Configuration();
+        table->bools = {{"fullscreen", false}, {"limitFrameRate", true}, {"muted", false}};
+        table->ints = {{"antiAliasing", 4}, {"numAutoSaveFiles", 5}, {"resolutionX", 1024},
+                       {"resolutionY", 768}, {"timerMode", 0}, {"timerModeEnable", 0}};
+        table->floats = {{"autoSaveInterval", 120.0f},
+                         {"modifyModeDefaultCameraDistance", 20.0f},
+                         {"placeModeDefaultCameraDistance", 30.0f},
+                         {"playModeDefaultCameraDistance", 15.0f}};
+        table->strings = {{"autoSaveFileName", "autosave.lvl"}, {"startingState", "Content/Levels/level1.lvl"}};
+        return table;
+    }();
+    return *defaults;
+}
+
+namespace {
+template <class M>
+typename M::mapped_type& settingOrDefault(M& map, const M& defaults, const std::string& key) {
+    auto found = map.find(key);
+    if (found != map.end()) return found->second;
+    auto shipped = defaults.find(key);
+    return map.emplace(key, shipped == defaults.end() ? typename M::mapped_type{} : shipped->second).first->second;
+}
+}  // namespace
+
+bool& Configuration::boolSetting(const std::string& key) { return settingOrDefault(bools, settingDefaults().bools, key); }
+int& Configuration::intSetting(const std::string& key) { return settingOrDefault(ints, settingDefaults().ints, key); }
+float& Configuration::floatSetting(const std::string& key) {
+    return settingOrDefault(floats, settingDefaults().floats, key);
+}
+std::string& Configuration::stringSetting(const std::string& key) {
+    return settingOrDefault(strings, settingDefaults().strings, key);
+}

@@ -41,7 +41,18 @@ public:
     int getInt(const std::string& key, int fallback = 0) const;
     float getFloat(const std::string& key, float fallback = 0.0f) const;
     std::string getString(const std::string& key, const std::string& fallback = "") const;
+
+    // Lookups of the settings the game expects "config.cfg" to hold: a missing key is inserted with
+    // the value the shipped file gives it (settingDefaults), so the next save writes it too.
+    bool& boolSetting(const std::string& key);
+    int& intSetting(const std::string& key);
+    float& floatSetting(const std::string& key);
+    std::string& stringSetting(const std::string& key);
 };
+
+// The values the shipped "config.cfg" holds, in one place: what a key missing from the settings reads
+// as. A key that is not listed here reads as 0, false or the empty string.
+const Configuration& settingDefaults();
 
 // The settings of the running game, read from "config.cfg" (or, on a fresh installation, from the
 // shipped "Content/config.cfg") during static initialisation.

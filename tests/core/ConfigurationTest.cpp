@@ -180,3 +180,32 @@ TEST(Configuration, LookupsWithoutInsertingAndTheGlobalSettings) {
     EXPECT_EQ(configuration.fileName, "config.cfg");
     EXPECT_EQ(configuration.getInt("resolutionX"), 1024);
 }
+
+TEST_F(ConfigurationFiles, MissingExpectedKeysReadAsTheShippedValuesAndAreSavedFromThen) {
+    // The defaults table and the shipped file must not drift apart.
+    write("shipped.cfg", shippedText());
+    Configuration shipped(file("shipped.cfg"));
+    EXPECT_EQ(settingDefaults().bools, shipped.bools);
+    EXPECT_EQ(settingDefaults().ints, shipped.ints);
+    EXPECT_EQ(settingDefaults().floats, shipped.floats);
+    EXPECT_EQ(settingDefaults().strings, shipped.strings);
+
+    write("config.cfg", "Configuration 0 ints timerMode 2 end end ");
+    Configuration settings(file("config.cfg"));
+    EXPECT_EQ(settings.intSetting("timerMode"), 2);
+    EXPECT_EQ(settings.intSetting("timerModeEnable"), 0);
+    EXPECT_EQ(settings.intSetting("resolutionX"), 1024);
+    EXPECT_EQ(settings.intSetting("resolutionY"), 768);
+    EXPECT_FALSE(settings.boolSetting("muted"));
+    EXPECT_EQ(settings.stringSetting("startingState"), "Content/Levels/level1.lvl");
+    EXPECT_EQ(settings.intSetting("notShipped"), 0);
+    settings.intSetting("timerModeEnable") = 1;
+    ASSERT_TRUE(settings.save());
+
+    Configuration again(file("config.cfg"));
+    EXPECT_EQ(again.ints.at("timerMode"), 2);
+    EXPECT_EQ(again.ints.at("timerModeEnable"), 1);
+    EXPECT_EQ(again.ints.at("resolutionX"), 1024);
+    EXPECT_EQ(again.bools.at("muted"), false);
+    EXPECT_EQ(again.strings.at("startingState"), "Content/Levels/level1.lvl");
+}

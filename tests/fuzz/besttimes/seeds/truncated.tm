@@ -1,0 +1,1 @@
+BestTimesLists 0 atkMode BestTime 0 name "cut
