@@ -5,9 +5,11 @@
 #include <GL/glew.h>
 
 #include "core/Configuration.h"
+#include "editor/EditorController.h"
 #include "editor/FrameTimeLog.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/Platform.h"
 #include "graphics/CameraComponent.h"
 #include "physics/Physics.h"
@@ -18,7 +20,7 @@ int scoreSpheresAtPlayStart = 0;
 namespace {
 
 constexpr int escapeKey = -24;
-constexpr int playModeMessage = 20;
+constexpr int f1Key = -43;
 // Level files saved to this temporary name have no save target of their own.
 const char* const temporaryLevelFile = "tempLevelState.levelFile";
 
@@ -44,15 +46,8 @@ void Editor::initialize() {
     GameState::initialize();
     if (levelFileName == temporaryLevelFile) levelFileName.clear();
 
-    // Play mode: the editor components switch editing off when they hear this.
-    sendMessage(new Message(playModeMessage), true);
-    setMouseCaptured(true);
-    if (CameraComponent* camera = getComponents<CameraComponent>()) {
-        camera->targetEntity = rootEntity ? static_cast<std::int32_t>(rootEntity->id) : 0;
-        camera->targetDistance = configuration.getFloat("playModeDefaultCameraDistance", camera->targetDistance);
-    }
+    enterPlayView();
     const EditorHooks& hooks = editorHooks();
-    scoreSpheresAtPlayStart = hooks.liveScoreSphereCount ? hooks.liveScoreSphereCount() : 0;
 
     // The first level of the run waits under the main menu; without menus nothing could ever lift
     // that pause, so such a level starts playing at once.
@@ -65,7 +60,32 @@ void Editor::initialize() {
         static_cast<EventSystem*>(this), 7, this, [](Editor& editor, KeyboardMessage& message) { editor.onKeyDown(message); });
 }
 
+void Editor::enterPlayView() {
+    // Play mode: the editor components switch editing off when they hear this.
+    sendMessage(new Message(MessageType::PlayMode), true);
+    setMouseCaptured(true);
+    if (CameraComponent* camera = getComponents<CameraComponent>()) {
+        camera->targetEntity = rootEntity ? static_cast<std::int32_t>(rootEntity->id) : 0;
+        camera->targetDistance = configuration.getFloat("playModeDefaultCameraDistance", camera->targetDistance);
+    }
+    const EditorHooks& hooks = editorHooks();
+    scoreSpheresAtPlayStart = hooks.liveScoreSphereCount ? hooks.liveScoreSphereCount() : 0;
+}
+
+void Editor::toggleEditing() {
+    if (isBeingEdited()) {
+        enterPlayView();
+        return;
+    }
+    if (paused || mainMenuOpen || !rootEntity || !rootEntity->getComponent<EditorController>()) return;
+    sendMessage(new Message(MessageType::EditMode), true);
+}
+
 void Editor::onKeyDown(KeyboardMessage& message) {
+    if (message.key == f1Key) {
+        toggleEditing();
+        return;
+    }
     if (message.key != escapeKey) return;
     if (isBeingEdited()) {
         nextGameState = &quitGameState;

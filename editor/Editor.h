@@ -47,6 +47,13 @@ public:
     // Frees the resources and then this state itself: the pointer must not be followed afterwards.
     void clearResources() override;
 
+    // F1: editing on (message 21) while the level is neither paused nor under the main menu and the
+    // hero carries an editor; while editing, back to the play view.
+    void toggleEditing();
+    // Message 20 (editing off), the mouse captured, the camera back on the hero at the play distance,
+    // and the score spheres counted.
+    void enterPlayView();
+
     // True while the root entity's editor component is there and enabled.
     bool isBeingEdited() const;
     // The camera the level is drawn with, or null when the level has no camera component.

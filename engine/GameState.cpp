@@ -71,6 +71,9 @@ GameState::GameState(const std::string& levelFile) : levelFileName(levelFile), l
 }
 
 GameState::~GameState() {
+    // Components that look entities up while they are destroyed find none.
+    entityIdMap.clear();
+    rootEntity = nullptr;
     std::unordered_set<Entity*> deleted;
     for (auto it = entities.rbegin(); it != entities.rend(); ++it)
         if (deleted.insert(*it).second) delete *it;

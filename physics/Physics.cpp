@@ -149,6 +149,10 @@ void Physics::addBody(Body* body) {
     body->physicsSlot = bodies.size();
     bodies.push_back(body);
     ++liveBodies;
+    if (editing && !body->disabled) {
+        body->disabled = true;
+        body->onDisabledChanged(true);
+    }
 }
 
 void Physics::removeBody(Body* body) {
@@ -189,8 +193,8 @@ void Physics::update(float dt) {
     Entity* hero = state ? state->rootEntity : nullptr;
     Body* heroBody = hero ? hero->body : nullptr;
     // While the editor steers the hero it flies through the level: nothing stops it or reacts to it.
-    bool editing = isHeroUnderEditorControl(hero);
-    if (heroBody && !editing) {
+    bool heroEdited = isHeroUnderEditorControl(hero);
+    if (heroBody && !heroEdited) {
         heroBody->sweep();
         forEachBody([this, heroBody](Body* body) {
             if (body != heroBody) collide(heroBody, body);
@@ -359,6 +363,7 @@ void Physics::onPause(PauseMessage& message) {
 }
 
 void Physics::onPlayMode(Message&) {
+    editing = false;
     forEachBody([](Body* body) {
         body->disabled = false;
         body->onDisabledChanged(false);
@@ -366,6 +371,7 @@ void Physics::onPlayMode(Message&) {
 }
 
 void Physics::onEditMode(Message&) {
+    editing = true;
     forEachBody([](Body* body) {
         body->disabled = true;
         body->onDisabledChanged(true);

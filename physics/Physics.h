@@ -66,6 +66,10 @@ public:
     // Queues a CollisionMessage to each entity of every contact, then empties the list.
     void sendCollisionMessages();
 
+    // While the level is edited nothing moves by itself: the bodies present are disabled, and so is
+    // every body that joins until play mode is on again.
+    bool isEditing() const { return editing; }
+
     void onPause(PauseMessage& message);
     void onPlayMode(Message& message);
     void onEditMode(Message& message);
@@ -82,6 +86,7 @@ private:
     std::size_t liveBodies = 0;
     mutable int walking = 0;    // compaction waits while the set is being walked
     std::deque<Contact> contacts;
+    bool editing = false;
 };
 
 // The Physics of the current game state, or null.
