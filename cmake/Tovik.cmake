@@ -77,7 +77,16 @@ function(tovik_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS "${labels}" TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
+    TEST_LIST ${name}_TESTS)
+  # gtest_discover_tests splits every list-valued property into separate words, so the labels and the
+  # environment are set by a file of our own that ctest reads after the discovered tests.
+  set(properties_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake)
+  file(WRITE ${properties_file}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${labels}\" TIMEOUT ${ARG_TIMEOUT}\n"
+    "    ENVIRONMENT \"${env}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${properties_file})
 endfunction()
 
 # tovik_benchmark(<name> SOURCES ... LIBS ...): a Google Benchmark program, plus a short ctest run

@@ -1,0 +1,210 @@
+// Sound records, loading through the sound system and playing, pausing and stopping the latest play.
+#include "audio/Sound.h"
+
+#include <iostream>
+
+#include "audio/SoundSystem.h"
+#include "core/FileLookup.h"
+#include "core/SerializeType.h"
+#include "core/TextFormat.h"
+
+SoundLayer::System* fmodSystem = nullptr;
+
+namespace {
+
+const auto& soundType = registerType<Sound>("Sound");
+
+// Creation modes: every sound is decoded whole at load, never streamed during play.
+constexpr unsigned flatMode = SoundLayer::Mode::createCompressedSample;
+constexpr unsigned placedMode = SoundLayer::Mode::threeD | SoundLayer::Mode::software |
+                                SoundLayer::Mode::createCompressedSample | SoundLayer::Mode::linearRolloff;
+
+constexpr float minDistance = 1.0f;
+constexpr float maxDistance = 10000.0f;
+
+const char* describe(SoundLayer::Result result) {
+    switch (result) {
+    case SoundLayer::Result::fileNotFound:
+        return "the file was not found";
+    case SoundLayer::Result::badFile:
+        return "the file could not be decoded";
+    default:
+        return "the sound system refused it";
+    }
+}
+
+}  // namespace
+
+Sound::Sound() = default;
+
+Sound::Sound(const Sound& other)
+    : Resource(other),
+      position(other.position),
+      volume(other.volume),
+      spread(other.spread),
+      positioned(other.positioned),
+      loop(other.loop),
+      sound(other.sound) {}
+
+Sound& Sound::operator=(const Sound& other) {
+    if (this == &other) return *this;
+    SoundLayer::Sample* previous = sound;
+    if (shareFrom(other) && previous) previous->release();
+    position = other.position;
+    volume = other.volume;
+    spread = other.spread;
+    positioned = other.positioned;
+    loop = other.loop;
+    sound = other.sound;
+    channel.clear();
+    return *this;
+}
+
+Sound::~Sound() { releaseSound(); }
+
+void Sound::releaseSound() {
+    if (release() && sound) sound->release();
+    sound = nullptr;
+}
+
+Sound* Sound::clone() const { return new Sound(*this); }
+
+void Sound::load(const std::string& fileName) {
+    if (fileName.empty()) {
+        std::cerr << "error: a sound record names no file; the sound stays silent" << std::endl;
+        return;
+    }
+    if (!fmodSystem) return;  // no sound system: every sound is silent
+    std::string path;
+    findFile(fileName, path);
+    unsigned mode = positioned ? placedMode : flatMode;
+    if (loop) mode |= SoundLayer::Mode::loopNormal;
+    SoundLayer::Sample* created = nullptr;
+    const SoundLayer::Result result = fmodSystem->createSound(path, mode, nullptr, &created);
+    if (result != SoundLayer::Result::ok || !created) {
+        if (result != SoundLayer::Result::notInitialized)
+            std::cerr << "error: sound file \"" << fileName << "\" cannot be played: " << describe(result) << std::endl;
+        return;
+    }
+    // A record read again replaces the sound only for this group of copies.
+    if (sound && useCount() == 1) sound->release();
+    sound = created;
+    sound->set3DMinMaxDistance(minDistance, maxDistance);
+}
+
+void Sound::play(Vector4 where) {
+    if (!fmodSystem) {
+        channel.clear();
+        return;
+    }
+    fmodSystem->playSound(SoundLayer::channelFree, sound, true, &channel);
+    channel.setVolume(volume);
+    if (positioned) {
+        const SoundLayer::Vector3 place{where.x(), where.y(), where.z()};
+        const SoundLayer::Vector3 still;
+        channel.set3DAttributes(&place, &still);
+        channel.set3DSpread(spread);
+    }
+    channel.setPaused(false);
+}
+
+void Sound::playAtOwnPosition() { play(position); }
+
+void Sound::togglePause() {
+    if (!channel.isSet()) return;
+    bool paused = false;
+    channel.getPaused(&paused);
+    channel.setPaused(!paused);
+}
+
+void Sound::stop() {
+    if (!channel.isSet()) return;
+    bool playing = false;
+    channel.isPlaying(&playing);
+    if (playing) {
+        channel.stop();
+        channel.clear();
+    }
+}
+
+bool Sound::isPlaying() const {
+    bool playing = false;
+    channel.isPlaying(&playing);
+    return playing;
+}
+
+// One group of a version-1 record: keys in any order until "end". A key the group does not know is
+// reported and stepped over with its value; a position group that is not there at all (its first
+// token is no key of it) is reported and left to the next reader.
+void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std::string& fileName) {
+    bool first = true;
+    std::string token;
+    float x = place.x(), y = place.y(), z = place.z();
+    while (true) {
+        if (!nextToken(in, token)) {
+            in.warn("a Sound record ends before its \"end\"");
+            break;
+        }
+        if (token == "end") break;
+        bool known = true;
+        if (!positionGroup) {
+            if (token == "filename")
+                readValue(in, fileName);
+            else if (token == "positioned")
+                readValue(in, positioned);
+            else if (token == "volume")
+                readValue(in, volume);
+            else if (token == "loop")
+                readValue(in, loop);
+            else
+                known = false;
+        } else {
+            if (token == "xPos")
+                readValue(in, x);
+            else if (token == "yPos")
+                readValue(in, y);
+            else if (token == "zPos")
+                readValue(in, z);
+            else if (token == "spread")
+                readValue(in, spread);
+            else
+                known = false;
+        }
+        if (!known) {
+            if (positionGroup && first) {
+                in.warn("a positioned Sound record has no position group (found \"" + token + "\")");
+                in.unget(token);
+                break;
+            }
+            in.warn("unknown key \"" + token + "\" in a Sound record skipped with its value");
+            readLabel(in);
+        }
+        if (in.hasFailed()) break;
+        first = false;
+    }
+    place = Vector4(x, y, z, place.w());
+}
+
+void Sound::read(BaseInStream& in, int version) {
+    std::string fileName;
+    Vector4 place;
+    if (version == 0) {
+        readValue(in, fileName);
+        readValue(in, positioned);
+        readValue(in, volume);
+        readValue(in, loop);
+        if (positioned) {
+            float x = 0.0f, y = 0.0f, z = 0.0f;
+            readValue(in, x);
+            readValue(in, y);
+            readValue(in, z);
+            readValue(in, spread);
+            place = Vector4(x, y, z, 0.0f);
+        }
+    } else {
+        readGroup(in, false, place, fileName);
+        if (positioned && !in.hasFailed()) readGroup(in, true, place, fileName);
+    }
+    if (positioned) position = Vector4(place.x(), place.y(), place.z(), 1.0f);
+    load(fileName);
+}
