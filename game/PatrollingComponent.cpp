@@ -69,7 +69,8 @@ void PatrollingComponent::initialize() {
     rider = nullptr;
     collisionHandle = onContact(getOwner(), [this](CollisionMessage& message) { onCollision(message); });
     followEditMode(this);
-    moveStep(unitDirection(endPosition - startPosition));
+    // A patrol made while the level is edited leaves its object where the designer put it.
+    if (!disabled) moveStep(unitDirection(endPosition - startPosition));
 }
 
 void PatrollingComponent::onCollision(CollisionMessage& message) {

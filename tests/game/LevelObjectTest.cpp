@@ -255,6 +255,10 @@ TEST(Patrols, TravelWaitTurnAndCarryTheHero) {
     bumperPatrol->update(PlayScene::dt);
     EXPECT_EQ(10.0f, bumper->body->position.y());
     EXPECT_EQ(50.0f, hero->body->position.y());
+    auto* edited = new PatrollingComponent(Vector4(6.0f, 0.0f, 0.0f, 1.0f), Vector4(60.0f, 0.0f, 0.0f, 1.0f));
+    edited->disabled = true;
+    Entity* placed = scene.addObject(Vector4(6.0f, 0.0f, 0.0f, 1.0f), new Rect(), {edited});
+    EXPECT_EQ(6.0f, placed->body->position.x()) << "made while editing: no first step";
     auto* still = new PatrollingComponent(Vector4(3.0f, 0.0f, 0.0f, 1.0f), Vector4(3.0f, 0.0f, 0.0f, 1.0f));
     Entity* post = scene.addObject(Vector4(3.0f, 0.0f, 0.0f, 1.0f), new Rect(), {still});
     still->update(PlayScene::dt);
