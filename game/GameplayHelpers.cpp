@@ -1,6 +1,9 @@
 // The shared gameplay helpers: the hero, sphere radii and positioned sounds.
 #include "game/GameplayHelpers.h"
 
+#include <memory>
+
+#include "audio/Sound.h"
 #include "engine/Entity.h"
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
@@ -39,6 +42,8 @@ float shapeRadius(Body* body) {
 }
 
 void playSoundAt(const std::string& name, const Vector4& position) {
-    (void)name;
-    (void)position;
+    if (!currentGameState) return;
+    // A copy of its own plays, so that the resource's channel stays free; the sound outlives the copy.
+    std::unique_ptr<Sound> copy(currentGameState->get<Sound>(name).clone());
+    if (copy) copy->play(position);
 }

@@ -162,6 +162,8 @@ TEST(HeroSize, WheelLimitsPowerUpsAndFollowingRadius) {
     EXPECT_EQ(50.0f, size->minSize);
     EXPECT_EQ(200.0f, size->maxSize);
     EXPECT_NEAR(1.15f, size->growFactor, 1e-6f);
+    ASSERT_EQ(1u, PlayScene::played("powerUp").size());
+    EXPECT_EQ(hero->body->position, PlayScene::played("powerUp")[0]);
     scene.frame();
     ASSERT_EQ(1u, powerUps.count());
     EXPECT_EQ(200.0f, powerUps.received[0].maxSize);
@@ -240,6 +242,19 @@ TEST(HeroLogic, BumpersPushAndDirectedBumpersOnlyFromTheirSide) {
     expectNear(Vector4(), hero->body->accumulatedForce);
     touch(hero, directed, Vector4(0.3f, 0.0f, -0.95f, 0.0f));
     expectNear(Vector4(0.0f, 0.0f, -8.0f, 0.0f), hero->body->accumulatedForce);
+
+    // Each bumper sounds at every touch of the hero, pushed or not; while editing they are silent.
+    touch(bumper, hero, Vector4(1.0f, 0.0f, 0.0f, 0.0f));
+    touch(directed, hero, Vector4(0.0f, 0.0f, -1.0f, 0.0f));
+    touch(directed, bumper, Vector4(0.0f, 0.0f, -1.0f, 0.0f));
+    ASSERT_EQ(2u, PlayScene::played("bumperSound").size());
+    EXPECT_EQ(bumper->body->position, PlayScene::played("bumperSound")[0]);
+    EXPECT_EQ(directed->body->position, PlayScene::played("bumperSound")[1]);
+    PlayScene::broadcast(MessageType::EditMode);
+    touch(bumper, hero, Vector4(1.0f, 0.0f, 0.0f, 0.0f));
+    PlayScene::broadcast(MessageType::PlayMode);
+    touch(bumper, hero, Vector4(1.0f, 0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(3u, PlayScene::played("bumperSound").size());
 }
 
 // Counting and power-ups with 25 spheres, two of them picked up inside one fade.
@@ -320,6 +335,8 @@ TEST(HeroLogic, CheckpointsDerezAndFire) {
     expectNear(Vector4(20.0f, 0.5f, 0.0f, 1.0f), hero->body->position);
     expectNear(Vector4(), hero->body->velocity);
     EXPECT_EQ(1.0f, sphereRadius(hero->body));
+    ASSERT_EQ(1u, PlayScene::played("respawn").size());
+    EXPECT_EQ(Vector4(20.0f, 0.5f, 0.0f, 1.0f), PlayScene::played("respawn")[0]) << "where the hero comes back";
 
     // Fire: a deep contact burns at once; shallow ones heat until the burn.
     Entity* fire = scene.addObject(Vector4(40.0f, 0.0f, 0.0f, 1.0f), new Rect(), {new FireDerezZone()}, false);

@@ -50,6 +50,8 @@ TEST(ScoreSpheres, PickUpFadesAndRemovesAndTheNearestIsTheTarget) {
     EXPECT_TRUE(picked->destroy);
     EXPECT_FALSE(touching->body->collides);
     EXPECT_TRUE(picked->counted);
+    ASSERT_EQ(1u, PlayScene::played("score2").size()) << "x 1.2 is odd";
+    EXPECT_EQ(touching->body->position, PlayScene::played("score2")[0]);
     ScoreSphereLogic::updateNextTarget();
     // Two spheres at the same distance: the one that joined first.
     EXPECT_EQ(near->body->position, nextScoreSpherePosition);
@@ -68,6 +70,16 @@ TEST(ScoreSpheres, PickUpFadesAndRemovesAndTheNearestIsTheTarget) {
     EXPECT_EQ(nullptr, liveScoreSpheres.head);
     ScoreSphereLogic::updateNextTarget();
     EXPECT_EQ(Vector4(0.0f, 0.0f, 0.0f, 0.0f), nextScoreSpherePosition);
+
+    // The sound follows the whole part of x: even "score1", odd "score2", negatives alike.
+    for (float x : {4.9f, 5.0f, -1.5f, -2.0f}) {
+        Entity* s = addSphere(scene, Vector4(x, 40.0f, 0.0f, 1.0f));
+        s->getComponent<ScoreSphereLogic>()->collect();
+    }
+    EXPECT_EQ(2u, PlayScene::played("score1").size());
+    EXPECT_EQ(3u, PlayScene::played("score2").size());
+    EXPECT_EQ(4.9f, PlayScene::played("score1")[0].x());
+    EXPECT_EQ(-2.0f, PlayScene::played("score1")[1].x());
     (void)hero;
 }
 
@@ -126,6 +138,9 @@ TEST(CheckPoints, ArrivalDimsRestoresThePreviousAndSpawnsTheText) {
     EXPECT_EQ(b->getComponent<CheckPointLogic>(), CheckPointLogic::currentCheckPoint);
     EXPECT_EQ(Vector4(0.9f, 0.9f, 0.1f, 1.0f), a->graphics->diffuseColor);
     EXPECT_NE(nullptr, a->getComponent<FadeInComponent>());
+
+    ASSERT_EQ(2u, PlayScene::played("checkPoint").size());
+    EXPECT_EQ(hero->body->position, PlayScene::played("checkPoint")[1]) << "at the hero";
 
     // The floating texts go after three seconds.
     scene.frame(3 * 64 + 2);
@@ -323,6 +338,7 @@ TEST(EndOfLevel, TheEndOfGameSwapsThePatternAndTheRewardFreesTheHero) {
     EXPECT_TRUE(hero->getComponent<HeroLogic>()->immuneToHeat);
     EXPECT_TRUE(hero->getComponent<Movement>()->canKeepJumping);
     EXPECT_EQ(2u, rewards.count());
+    EXPECT_EQ(2u, PlayScene::played("finalPowerUp").size());
 }
 
 // Message 21 stops every gameplay component (no contacts, no updates); 20 lets them go on.

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+#include <map>
+
+#include "audio/Sound.h"
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
@@ -36,6 +39,19 @@
 #include "physics/Rect.h"
 #include "physics/Sphere.h"
 
+// A sound that notes where each of its copies played, by resource name.
+class RecordingSound : public Sound {
+public:
+    explicit RecordingSound(std::string name) : soundName(std::move(name)) {}
+    RecordingSound* clone() const override { return new RecordingSound(*this); }
+    void play(Vector4 where) override { plays()[soundName].push_back(where); }
+    static std::map<std::string, std::vector<Vector4>>& plays() {
+        static std::map<std::string, std::vector<Vector4>> log;
+        return log;
+    }
+    std::string soundName;
+};
+
 class PlayScene {
 public:
     PlayScene() : previousState(currentGameState), ownedState(std::make_unique<GameState>()), state(*ownedState) {
@@ -45,6 +61,9 @@ public:
         frameDelta = dt;
         state.addResource("defaultModel", std::make_unique<Model>());
         state.addResource("whitePixel", std::make_unique<Texture>());
+        for (const char* name : {"respawn", "powerUp", "score1", "score2", "bumperSound", "checkPoint", "finalPowerUp"})
+            state.addResource(name, std::make_unique<RecordingSound>(name));
+        RecordingSound::plays().clear();
         state.addStateComponent(new Physics());
         camera = new CameraComponent();
         state.addStateComponent(camera);
@@ -60,6 +79,9 @@ public:
     }
     PlayScene(const PlayScene&) = delete;
     PlayScene& operator=(const PlayScene&) = delete;
+
+    // Where the named sound played, in order.
+    static const std::vector<Vector4>& played(const std::string& name) { return RecordingSound::plays()[name]; }
 
     static void releaseKeys() {
         for (int key : {'W', 'A', 'S', 'D', ' '}) Input::isKeyDown(key) = false;
