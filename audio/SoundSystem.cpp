@@ -11,6 +11,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <iostream>
 
@@ -65,8 +68,36 @@ bool hasSourceRadius() {
     return present;
 }
 
+// Probing for a device makes the sound libraries below OpenAL write lines of their own to standard
+// error when there is none (ALSA does so for every missing card). The game explains a missing device
+// in one line itself, so their output is dropped while probing, unless OpenAL's log was asked for.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        if (std::getenv("ALSOFT_LOGLEVEL")) return;
+        std::cerr.flush();
+        saved = ::dup(STDERR_FILENO);
+        const int nothing = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved < 0 || nothing < 0 || ::dup2(nothing, STDERR_FILENO) < 0) restore();
+        if (nothing >= 0) ::close(nothing);
+    }
+    ~QuietStandardError() { restore(); }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    void restore() {
+        if (saved < 0) return;
+        ::dup2(saved, STDERR_FILENO);
+        ::close(saved);
+        saved = -1;
+    }
+    int saved = -1;
+};
+
 // The device names OpenAL lists, in order.
 std::vector<std::string> listDevices() {
+    QuietStandardError quiet;
     const ALCchar* list = nullptr;
     if (alcIsExtensionPresent(nullptr, "ALC_ENUMERATE_ALL_EXT") == ALC_TRUE)
         list = alcGetString(nullptr, ALC_ALL_DEVICES_SPECIFIER);
@@ -204,7 +235,11 @@ Result System::init(int channelCount, unsigned flags, void*) {
         startSilent("no audio device");
         return Result::ok;
     }
-    ALCdevice* openedDevice = alcOpenDevice(nullptr);
+    ALCdevice* openedDevice = nullptr;
+    {
+        QuietStandardError quiet;
+        openedDevice = alcOpenDevice(nullptr);
+    }
     if (!openedDevice) {
         startSilent("the audio device could not be opened");
         return Result::outputFailed;
