@@ -287,14 +287,20 @@ BaseInStream& readObject(BaseInStream& in, T& object) {
 }
 
 // The dynamic class's name, its version and a line end, then the object's write with that version.
+// All of it goes into the stream the object hook returns, given the whole object's address (text
+// streams return themselves; the property bars give each object a stream of its own).
 template <class T>
 BaseOutStream& writeObject(BaseOutStream& out, const T& object) {
     T& target = const_cast<T&>(object);
-    writeTypeHeader(out, &target, typeid(object));
+    void* whole = &target;
+    if constexpr (std::is_polymorphic_v<T>) whole = dynamic_cast<void*>(&target);
+    const std::string& name = cachedTypeName(typeid(object));
+    BaseOutStream& s = out.objectStream(whole, name);
+    writeStringToken(s, name);
     int version = target.getVersion();
-    writeValue(out, version);
-    writeCode(out, BaseOutStream::lineEnd);
-    target.write(out, version);
+    writeValue(s, version);
+    writeCode(s, BaseOutStream::lineEnd);
+    target.write(s, version);
     return out;
 }
 

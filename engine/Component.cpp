@@ -41,7 +41,7 @@ void readDisabledPart(BaseInStream& in, bool& disabled) {
     }
 }
 
-void writeDisabledPart(BaseOutStream& out, bool disabled) {
+void writeDisabledPart(BaseOutStream& out, const bool& disabled) {
     writeField(out, "disabled", disabled);
     writeEnd(out);
 }

@@ -56,4 +56,4 @@ void writeComponentFields(BaseOutStream& out, const Component& component);
 
 // The base part of every component kind (entity and game-state components): "disabled" and "end".
 void readDisabledPart(BaseInStream& in, bool& disabled);
-void writeDisabledPart(BaseOutStream& out, bool disabled);
+void writeDisabledPart(BaseOutStream& out, const bool& disabled);

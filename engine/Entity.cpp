@@ -209,7 +209,6 @@ void Entity::write(BaseOutStream& out, int version) {
     } else {
         out.attributes["tweakBar"] = "no";
         writeField(out, "id", static_cast<int>(id));
-        out.attributes["tweakBar"] = "no";
         writeField(out, "components", components);
         writeEnd(out);
     }

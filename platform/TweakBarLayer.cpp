@@ -34,6 +34,7 @@ struct Node {
     std::string definition;
     bool hasStep = false;
     double step = 0.0;
+    bool readOnly = false;
     std::vector<Node> children;
 };
 
@@ -83,6 +84,7 @@ struct Layer {
     std::vector<StructType> structs;
     int nextStructType = firstStructType;
     TwCopyStdStringToClient copyString = nullptr;
+    void (*drawPrologue)() = nullptr;
 
     bool initialised = false;
     bool glBackend = false;
@@ -138,6 +140,8 @@ bool isSimpleType(TwType type) {
     case TW_TYPE_DOUBLE:
     case TW_TYPE_QUAT4F:
     case TW_TYPE_STDSTRING:
+    case TW_TYPE_INT64:
+    case TW_TYPE_UINT64:
         return true;
     default:
         return false;
@@ -165,9 +169,18 @@ bool parseStep(const std::string& definition, double& step) {
     return false;
 }
 
+bool parseReadOnly(const std::string& definition) {
+    std::istringstream in(definition);
+    std::string option;
+    while (in >> option)
+        if (option == "readonly" || option == "readonly=true" || option == "readonly=1") return true;
+    return false;
+}
+
 bool expand(Node& node, TwType type, int depth) {
     node.type = type;
     node.hasStep = parseStep(node.definition, node.step);
+    node.readOnly = parseReadOnly(node.definition);
     if (isSimpleType(type)) return true;
     const StructType* s = findStruct(type);
     if (!s || depth >= maxNesting) return false;
@@ -321,6 +334,8 @@ void drawValue(const Node& node, void* address) {
     case TW_TYPE_UINT16: dataType = ImGuiDataType_U16; break;
     case TW_TYPE_INT32: dataType = ImGuiDataType_S32; break;
     case TW_TYPE_UINT32: dataType = ImGuiDataType_U32; break;
+    case TW_TYPE_INT64: dataType = ImGuiDataType_S64; break;
+    case TW_TYPE_UINT64: dataType = ImGuiDataType_U64; break;
     case TW_TYPE_FLOAT: dataType = ImGuiDataType_Float; break;
     case TW_TYPE_DOUBLE: dataType = ImGuiDataType_Double; break;
     default: return;
@@ -344,6 +359,8 @@ void drawValue(const Node& node, void* address) {
     case ImGuiDataType_S16: { short s = short(step), f = short(fast); std::memcpy(stepBytes, &s, 2); std::memcpy(fastBytes, &f, 2); break; }
     case ImGuiDataType_U16: { unsigned short s = (unsigned short)step, f = (unsigned short)fast; std::memcpy(stepBytes, &s, 2); std::memcpy(fastBytes, &f, 2); break; }
     case ImGuiDataType_U32: { unsigned s = unsigned(step), f = unsigned(fast); std::memcpy(stepBytes, &s, 4); std::memcpy(fastBytes, &f, 4); break; }
+    case ImGuiDataType_S64:
+    case ImGuiDataType_U64: std::memcpy(stepBytes, &step, 8); std::memcpy(fastBytes, &fast, 8); break;
     default: { int s = int(step), f = int(fast); std::memcpy(stepBytes, &s, 4); std::memcpy(fastBytes, &f, 4); break; }
     }
     ImGui::InputScalar("##v", dataType, address, stepBytes, fastBytes);
@@ -357,7 +374,9 @@ void drawLeaf(const Bar& bar, const Node& node, void* address, const std::string
     float labelEnd = ImGui::GetItemRectMax().x - ImGui::GetWindowPos().x + ImGui::GetStyle().ItemSpacing.x;
     ImGui::SameLine(std::max(valueColumn, labelEnd));
     ImGui::SetNextItemWidth(-FLT_MIN);
+    if (node.readOnly) ImGui::BeginDisabled();
     drawValue(node, address);
+    if (node.readOnly) ImGui::EndDisabled();
     recordRow(bar, path, ImGui::GetItemRectMin(), ImGui::GetItemRectMax());
 }
 
@@ -594,10 +613,21 @@ int TwClearAllStructs() {
     return 1;
 }
 
+int TwRemoveStruct(TwType type) {
+    auto& structs = layer().structs;
+    auto it = std::find_if(structs.begin(), structs.end(), [type](const StructType& s) { return s.id == type; });
+    if (it == structs.end()) return 0;
+    structs.erase(it);
+    return 1;
+}
+
 // --- Drawing and input ----------------------------------------------------------------------------
+
+void TwSetDrawPrologue(void (*prologue)()) { layer().drawPrologue = prologue; }
 
 int TwDraw() {
     Layer& l = layer();
+    if (l.drawPrologue) l.drawPrologue();
     if (!l.initialised || l.width <= 0 || l.height <= 0) return 0;
     ImGui::SetCurrentContext(l.context);
     ImGuiIO& io = ImGui::GetIO();

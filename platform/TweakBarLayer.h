@@ -23,6 +23,9 @@ enum TwType : int {
     TW_TYPE_DOUBLE = 13,
     TW_TYPE_QUAT4F = 19,
     TW_TYPE_STDSTRING = 24,
+    // Whole 64-bit integers, so that a long field is never written half.
+    TW_TYPE_INT64 = 30,
+    TW_TYPE_UINT64 = 31,
 };
 
 enum TwGraphAPI : int { TW_OPENGL = 1 };
@@ -35,7 +38,7 @@ struct TwStructMember {
     const char* name;
     TwType type;
     std::size_t offset;
-    const char* definition;  // options such as " step=0.0001 "; may be null
+    const char* definition;  // options such as " step=0.0001 " or " readonly=true "; may be null
 };
 
 typedef void (*TwButtonCallback)(void* clientData);
@@ -55,6 +58,8 @@ int TwDeleteBar(TwBar* bar);
 TwType TwDefineStruct(const char* name, const TwStructMember* members, unsigned int memberCount,
                       std::size_t structSize, TwSummaryCallback summary, void* clientData);
 int TwClearAllStructs();
+// Drops one struct type (the types of one bar's fill, leaving other bars' types alone).
+int TwRemoveStruct(TwType type);
 
 int TwAddVarRW(TwBar* bar, const char* name, TwType type, void* variable, const char* definition);
 int TwAddButton(TwBar* bar, const char* name, TwButtonCallback callback, void* clientData,
@@ -63,8 +68,10 @@ int TwAddSeparator(TwBar* bar, const char* name, const char* definition);
 int TwRemoveAllVars(TwBar* bar);
 
 // Draws every bar into the current GL context. Buttons pressed during the pass have their callbacks
-// run after it, so a callback may delete bars, its own included.
+// run after it, so a callback may delete bars, its own included. The prologue, when set, runs first
+// (the bars' owners check there that the memory the bars show is still theirs).
 int TwDraw();
+void TwSetDrawPrologue(void (*prologue)());
 
 // Input. The mouse calls return 1 when the cursor was over a bar in the last drawn frame.
 int TwWindowSize(int width, int height);

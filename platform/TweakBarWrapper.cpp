@@ -42,8 +42,11 @@ TwMouseButtonID barButton(int engineButton) {
 
 }  // namespace
 
+// While the mouse is captured the cursor is hidden and held at the centre, so a press there is aimed
+// at the editor, not at whatever bar happens to lie under the centre. Releases always go through,
+// so that no button stays held in the bars.
 void TweakBarWrapper::TweakBarWrapperEventHandler::onMouseButtonDown(ClickMessage& message) {
-    if (enabled) TwMouseButton(TW_MOUSE_PRESSED, barButton(message.button));
+    if (enabled && !mouseCaptured) TwMouseButton(TW_MOUSE_PRESSED, barButton(message.button));
 }
 
 void TweakBarWrapper::TweakBarWrapperEventHandler::onMouseButtonUp(ClickMessage& message) {
