@@ -43,6 +43,7 @@ void copyMaterial(Graphics& target, const Graphics& source) {
 
 ColorMode::~ColorMode() {
     if (entered && mouseCaptured) setMouseCaptured(false);
+    tweakBar.reset();
 }
 
 State* ColorMode::clone() const { return new ColorMode(*this); }
@@ -104,6 +105,7 @@ void ColorMode::makePreview() {
 }
 
 void ColorMode::update(float dt) {
+    if (tweakBar) tweakBar->follow(previewGraphics());
     Entity* preview = getCursorEntity();
     if (!preview) {
         if (machine) machine->setNextState(new PlaceMode(nullptr));
@@ -124,6 +126,12 @@ void ColorMode::onWheel(MouseWheelMessage& message) {
 
 void ColorMode::onClick(ClickMessage& message) {
     if (message.button == MouseButton::right) openPropertyBars();
+}
+
+void ColorMode::openPropertyBars() {
+    toggleCaptureForBars();
+    if (tweakBar) return;
+    if (Graphics* material = previewGraphics()) tweakBar = std::make_shared<TweakBar<Graphics>>("Material", material, false);
 }
 
 void ColorMode::onKey(KeyboardMessage& message) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "editor/EditorState.h"
+#include "editor/TweakBar.h"
 
 class ClickMessage;
 class Graphics;
@@ -29,6 +30,8 @@ public:
     void onKey(KeyboardMessage& message);
     void onWheel(MouseWheelMessage& message);
     void onClick(ClickMessage& message);
+    // Frees or captures the cursor; the first time also opens the "Material" bar over the preview.
+    void openPropertyBars() override;
 
     // A new preview sphere of the shared grow size at the cursor point. Without a "Graphics"
     // archetype it wears a plain white material.
@@ -38,4 +41,7 @@ public:
 
     std::string archetypeName;
     float savedAlpha = 1.0f;
+    // Follows the preview: a new preview (wheel, or the copy restored after a save or a pause)
+    // takes the bar with it.
+    std::shared_ptr<TweakBar<Graphics>> tweakBar;
 };

@@ -98,6 +98,7 @@ ModifyMode::~ModifyMode() {
     if (!entered) return;
     withdraw();
     if (!undoRecorded) pushRecord(normalKind());
+    tweakBar.reset();
 }
 
 State* ModifyMode::clone() const { return new ModifyMode(*this); }
@@ -278,4 +279,11 @@ void ModifyMode::onKey(KeyboardMessage& message) {
 
 void ModifyMode::onClick(ClickMessage& message) {
     if (message.button == MouseButton::right) openPropertyBars();
+}
+
+void ModifyMode::openPropertyBars() {
+    toggleCaptureForBars();
+    if (tweakBar) return;
+    if (Entity* entity = findEntityById(entityId))
+        tweakBar = std::make_shared<TweakBar<Entity>>("Entity " + std::to_string(entity->id), entity, false);
 }

@@ -8,6 +8,7 @@
 
 #include "core/Vector4.h"
 #include "editor/EditorState.h"
+#include "editor/TweakBar.h"
 
 class ClickMessage;
 class KeyboardMessage;
@@ -34,6 +35,8 @@ public:
     void onMouseMove(MouseMoveMessage& message);
     void onKey(KeyboardMessage& message);
     void onClick(ClickMessage& message);
+    // Frees or captures the cursor; the first time also opens the entity's bar.
+    void openPropertyBars() override;
 
     // Camera on the entity at the modify distance, and notice 22 to it.
     void refocus();
@@ -48,6 +51,7 @@ public:
     std::string entityText;
     bool undoRecorded = false;
     Vector4 entryPosition;
+    std::shared_ptr<TweakBar<Entity>> tweakBar;
 };
 
 // A patrolling component running from start to end (the gameplay's "PatrollingComponent", made through

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "core/Configuration.h"
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "editor/EditorTransforms.h"
@@ -53,12 +54,16 @@ PlaceMode::PlaceMode(const PlaceMode& other)
       archetypeName(other.archetypeName),
       pendingEntity(other.pendingEntity ? other.pendingEntity->clone() : nullptr),
       savedAlpha(other.savedAlpha),
-      savedResolve(other.savedResolve) {}
+      savedResolve(other.savedResolve),
+      componentsBar(other.componentsBar),
+      configurationBar(other.configurationBar) {}
 
 PlaceMode::~PlaceMode() {
     if (entered && mouseCaptured) setMouseCaptured(false);
     delete pendingEntity;
     pendingEntity = nullptr;
+    configurationBar.reset();
+    componentsBar.reset();
 }
 
 State* PlaceMode::clone() const { return new PlaceMode(*this); }
@@ -188,4 +193,12 @@ void PlaceMode::onWheel(MouseWheelMessage& message) {
 
 void PlaceMode::onClick(ClickMessage& message) {
     if (message.button == MouseButton::right) openPropertyBars();
+}
+
+void PlaceMode::openPropertyBars() {
+    toggleCaptureForBars();
+    if (!componentsBar && currentGameState)
+        componentsBar = std::make_shared<TweakBar<CloningContainer<GameStateComponent>>>(
+            "GameStateComponents", &currentGameState->stateComponents);
+    if (!configurationBar) configurationBar = std::make_shared<TweakBar<Configuration>>("Configuration", &configuration);
 }

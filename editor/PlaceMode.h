@@ -7,6 +7,7 @@
 #include <string>
 
 #include "editor/EditorState.h"
+#include "editor/TweakBar.h"
 
 class ClickMessage;
 class KeyboardMessage;
@@ -32,6 +33,8 @@ public:
     void onKey(KeyboardMessage& message);
     void onWheel(MouseWheelMessage& message);
     void onClick(ClickMessage& message);
+    // Frees or captures the cursor; the first time also opens the state-component and settings bars.
+    void openPropertyBars() override;
 
     // Builds the preview and makes it the cursor entity.
     void makePreview();
@@ -42,6 +45,8 @@ public:
     Entity* pendingEntity = nullptr;  // owned
     float savedAlpha = 1.0f;
     bool savedResolve = true;
+    std::shared_ptr<TweakBar<CloningContainer<GameStateComponent>>> componentsBar;
+    std::shared_ptr<TweakBar<Configuration>> configurationBar;
 };
 
 // The level's archetype names of one class ("Entity", "Graphics"), in ascending order.

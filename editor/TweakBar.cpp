@@ -101,7 +101,18 @@ struct TweakBarCallbacks {
 
 template <class T>
 TweakBar<T>::TweakBar(const std::string& barName, T* barObject, bool skipFill) : TweakBarBase(barName), object(barObject) {
-    // Objects of the running level are found again before every draw; others are the owner's care.
+    track();
+    registerMessageHandler(0, this, [](TweakBar& self, Message&) {
+        self.awaitingRefill = false;
+        self.fill();
+    });
+    if (std::is_same_v<T, Configuration> || !skipFill) fill();
+}
+
+// Objects of the running level are found again before every draw; others are the owner's care.
+template <class T>
+void TweakBar<T>::track() {
+    tracked = false;
     if constexpr (std::is_same_v<T, Entity>) {
         if (object) ownerId = object->id, tracked = findEntityById(ownerId) == object;
     } else if constexpr (std::is_same_v<T, Graphics>) {
@@ -113,11 +124,20 @@ TweakBar<T>::TweakBar(const std::string& barName, T* barObject, bool skipFill) :
     } else if constexpr (std::is_same_v<T, StateComponents>) {
         tracked = currentGameState && object == &currentGameState->stateComponents;
     }
-    registerMessageHandler(0, this, [](TweakBar& self, Message&) {
-        self.awaitingRefill = false;
-        self.fill();
-    });
-    if (std::is_same_v<T, Configuration> || !skipFill) fill();
+}
+
+template <class T>
+void TweakBar<T>::follow(T* current) {
+    if (current == object) return;
+    for (auto& popup : popups) releaseLater(popup);
+    popups.clear();
+    object = current;
+    track();
+    awaitingRefill = false;
+    if (current)
+        fill();
+    else
+        clearContent();
 }
 
 template <class T>
@@ -128,6 +148,7 @@ TweakBar<T>::~TweakBar() {
 
 template <class T>
 T* TweakBar<T>::locate() {
+    if (!object) return nullptr;
     if (!tracked) return object;
     if (!currentGameState) return nullptr;
     if constexpr (std::is_same_v<T, Entity>) {

@@ -78,6 +78,9 @@ public:
     void addButton(const std::string& label, void (*callback)(ButtonRecord* record), void* data);
     void addPopup(std::shared_ptr<TweakBar> popup);
     void validate() override;
+    // Points the bar at another object (its owner replaced the one shown) and refills it at once;
+    // null empties it. The same object changes nothing.
+    void follow(T* current);
 
     T* object;
     std::vector<std::shared_ptr<TweakBar>> popups;
@@ -91,6 +94,8 @@ private:
     std::vector<std::uintptr_t> currentLayout(T* current);
     std::shared_ptr<TweakBarSerializer> serialize(T* current, std::vector<TwType>* defined);
     void addButtons();
+    // Remembers how to find the object again.
+    void track();
 
     std::uint32_t ownerId = 0;
     bool tracked = false;
