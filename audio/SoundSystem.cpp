@@ -5,52 +5,21 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <fcntl.h>
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <iostream>
 
+#include "audio/SoundSlots.h"
+
 namespace SoundLayer {
-
-// The samples of one file as the output holds them; shared by every sound made from that file.
-struct DecodedData {
-    unsigned buffer = 0;  // the OpenAL buffer; 0 while silent and once the output has closed
-    double seconds = 0.0;
-    std::size_t bytes = 0;
-    int channels = 0;
-    int rate = 0;
-
-    ~DecodedData() {
-        if (buffer != 0) alDeleteBuffers(1, &buffer);
-    }
-};
-
-struct System::Slot {
-    unsigned source = 0;           // the OpenAL source, made when the slot is first used
-    std::uint32_t generation = 1;  // counts up whenever a play leaves the slot
-    bool active = false;
-    bool paused = false;
-    bool started = false;  // the source was told to play at least once
-    bool loop = false;
-    bool threeD = false;
-    Sample* sample = nullptr;
-    std::shared_ptr<DecodedData> data;
-    float volume = 1.0f;
-    float spread = 0.0f;
-    Vector3 position;
-    Vector3 velocity;
-    std::uint64_t order = 0;  // when the play began, for stealing the oldest
-    // Silent plays keep time themselves: seconds played before the current run, and its start.
-    double playedBefore = 0.0;
-    double runStart = 0.0;
-};
 
 namespace {
 
@@ -63,10 +32,6 @@ std::uint32_t nextSerial = 1;
 
 constexpr float speedOfSound = 343.3f;
 
-bool hasSourceRadius() {
-    static const bool present = alIsExtensionPresent("AL_EXT_SOURCE_RADIUS") == AL_TRUE;
-    return present;
-}
 
 // Probing for a device makes the sound libraries below OpenAL write lines of their own to standard
 // error when there is none (ALSA does so for every missing card). The game explains a missing device
@@ -145,6 +110,11 @@ Result decodeFile(const std::string& path, bool mono, std::vector<short>& sample
 }
 
 }  // namespace
+
+bool hasSourceRadius() {
+    static const bool present = alIsExtensionPresent("AL_EXT_SOURCE_RADIUS") == AL_TRUE;
+    return present;
+}
 
 Result systemCreate(System** system) {
     if (!system) return Result::invalidHandle;
@@ -534,164 +504,5 @@ void System::stopSoundPlays(Sample* sound) {
 }
 
 void System::forgetSample(Sample* sound) { samples.erase(std::remove(samples.begin(), samples.end(), sound), samples.end()); }
-
-// ---------------------------------------------------------------------------------------------------
-// Channel
-
-Result Channel::setVolume(float volume) {
-    System* system = System::fromSerial(systemSerial);
-    System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    slot->volume = volume;
-    if (!system->silent) alSourcef(slot->source, AL_GAIN, std::max(volume, 0.0f));
-    return Result::ok;
-}
-
-Result Channel::getVolume(float* volume) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (volume) *volume = slot->volume;
-    return Result::ok;
-}
-
-Result Channel::set3DAttributes(const Vector3* position, const Vector3* velocity) {
-    System* system = System::fromSerial(systemSerial);
-    System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (position) slot->position = *position;
-    if (velocity) slot->velocity = *velocity;
-    system->applyPosition(*slot);
-    return Result::ok;
-}
-
-Result Channel::get3DAttributes(Vector3* position, Vector3* velocity) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (position) *position = slot->position;
-    if (velocity) *velocity = slot->velocity;
-    return Result::ok;
-}
-
-Result Channel::set3DSpread(float angle) {
-    System* system = System::fromSerial(systemSerial);
-    System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    slot->spread = angle;
-    if (!system->silent && slot->threeD && hasSourceRadius()) {
-        // A spread sound seems as wide as that angle seen from its minimum distance.
-        const float half = std::clamp(angle, 0.0f, 179.0f) * 0.5f * 3.14159265f / 180.0f;
-        alSourcef(slot->source, AL_SOURCE_RADIUS, slot->sample->minDistance * std::tan(half));
-    }
-    return Result::ok;
-}
-
-Result Channel::get3DSpread(float* angle) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (angle) *angle = slot->spread;
-    return Result::ok;
-}
-
-Result Channel::setPaused(bool paused) {
-    System* system = System::fromSerial(systemSerial);
-    System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (paused == slot->paused) return Result::ok;
-    if (system->silent) {
-        const double time = system->now();
-        if (paused)
-            slot->playedBefore += time - slot->runStart;
-        else
-            slot->runStart = time;
-        slot->paused = paused;
-        return Result::ok;
-    }
-    if (paused) {
-        if (slot->started) {
-            alSourcePause(slot->source);
-            ALint state = AL_STOPPED;
-            alGetSourcei(slot->source, AL_SOURCE_STATE, &state);
-            if (state == AL_STOPPED) {  // it ended just before the pause
-                system->freeSlot(*slot);
-                return Result::invalidHandle;
-            }
-        }
-    } else {
-        alSourcePlay(slot->source);
-        slot->started = true;
-    }
-    slot->paused = paused;
-    return Result::ok;
-}
-
-Result Channel::getPaused(bool* paused) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    if (paused) *paused = slot->paused;
-    return Result::ok;
-}
-
-Result Channel::isPlaying(bool* playing) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (playing) *playing = slot != nullptr;
-    return slot ? Result::ok : Result::invalidHandle;
-}
-
-Result Channel::stop() {
-    System* system = System::fromSerial(systemSerial);
-    System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (!slot) return Result::invalidHandle;
-    system->freeSlot(*slot);
-    return Result::ok;
-}
-
-Result Channel::getCurrentSound(Sample** sound) const {
-    const System* system = System::fromSerial(systemSerial);
-    const System::Slot* slot = system ? system->findSlot(*this) : nullptr;
-    if (sound) *sound = slot ? slot->sample : nullptr;
-    return slot ? Result::ok : Result::invalidHandle;
-}
-
-// ---------------------------------------------------------------------------------------------------
-// Sample
-
-Sample::~Sample() = default;
-
-Result Sample::set3DMinMaxDistance(float minimum, float maximum) {
-    if (!(minimum >= 0.0f) || !(maximum >= minimum)) return Result::invalidHandle;
-    minDistance = minimum;
-    maxDistance = maximum;
-    return Result::ok;
-}
-
-Result Sample::get3DMinMaxDistance(float* minimum, float* maximum) const {
-    if (minimum) *minimum = minDistance;
-    if (maximum) *maximum = maxDistance;
-    return Result::ok;
-}
-
-Result Sample::getMode(unsigned* result) const {
-    if (result) *result = mode;
-    return Result::ok;
-}
-
-Result Sample::getLength(unsigned* milliseconds) const {
-    if (milliseconds) *milliseconds = data ? static_cast<unsigned>(std::lround(data->seconds * 1000.0)) : 0u;
-    return Result::ok;
-}
-
-Result Sample::release() {
-    if (system) {
-        system->stopSoundPlays(this);
-        system->forgetSample(this);
-    }
-    delete this;
-    return Result::ok;
-}
 
 }  // namespace SoundLayer
