@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+# The property bars in the real game: F1 starts editing, space picks the hero under the cursor, a right
+# click opens its bar, the mouse opens the hero's body in it and the keyboard types a new mass, 'P'
+# saves, and the saved level holds the new mass. Run inside xvfb-run (1024x768x24) like game_e2e.py.
+
+import argparse
+import os
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from game_e2e import (HEIGHT, WIDTH, Failure, Game, check, is_red, keep, level_is_up, png_level,  # noqa: E402
+                      screenshot, setting, settle, wait_for, wait_for_window, xdotool)
+
+# Rows of a freshly opened bar in window pixels (the first bar opens at the top left): the bar's
+# variable, then one row per member, tree rows 17 px apart and value rows 23 px apart.
+BAR_LEFT, BAR_TOP = 10, 10
+ROW_X = BAR_LEFT + 40
+VALUE_X = BAR_LEFT + 175
+
+
+def level_text():
+    hero = ("Entity 1 id 1 components "
+            "Body 1 0 Component end position 0 1 0 1 mass 1 shape Sphere 0 radius 1 end end "
+            "Graphics 5 0 Component end diffuseColor 1 0 0 1 textureName whitePixel modelName sphere "
+            "programName surface end "
+            "EditorController 2 1 StateMachine currentState NULL nextState NULL end end end end\n")
+    floor = ("Entity 1 id 2 components "
+             "Body 1 0 Component end position 0 -0.5 0 1 shape Rect 0 size 20 0.5 20 0 end end "
+             "Graphics 5 0 Component end textureName floorTiles modelName box programName surface end end end\n")
+    ball = ("ball Archetype 1 text \"Entity 1 components Body 1 0 Component end shape Sphere 0 radius 0.5 end end "
+            "Graphics 5 0 Component end diffuseColor 0 0 1 1 textureName whitePixel modelName sphere "
+            "programName surface end end end \" end\n")
+    return ("Editor 2\nresourceFileName Content/Resources/level1.res\nend\n"
+            "components\n"
+            "Physics 0 0 GameStateComponent end end\n"
+            "CameraComponent 0 0 GameStateComponent end camera PerspectiveCamera 0 pos 0 1 0 1 distance 15 "
+            "rotateX -0.45 end targetDistance 15 adjustmentTime 0.5 targetEntity 1 end\n"
+            "end\narchetypes\n" + ball + "end\nentities\nsize 2\n" + hero + floor + "end\nend\n")
+
+
+def click(x, y, button=1):
+    xdotool("mousemove", x, y)
+    time.sleep(0.15)
+    xdotool("click", button)
+    time.sleep(0.3)
+
+
+def property_bar(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    starting_state = setting(repo, "startingState")
+    os.makedirs(os.path.join(work, os.path.dirname(starting_state)))
+    os.makedirs(home)
+    picture = os.path.join(tmp, "hero.png")
+    png_level(picture, level_text())
+    saved = os.path.join(work, starting_state)
+
+    game = Game(game_binary, work, home, [picture])
+    try:
+        wait_for_window(game)
+        wait_for(game, tmp, level_is_up, "the hero in the middle of the window")
+        settle()
+        xdotool("key", "F1")
+        settle()
+        # Place mode's preview sits in the hero: space picks the hero for Modify mode.
+        xdotool("key", "space")
+        settle()
+        before = screenshot(tmp)
+        xdotool("click", 3)
+        settle()
+        opened = screenshot(tmp)
+        check(opened.difference(before) > 0.01, "no bar opened on the right click: " + keep(opened, tmp, "no-bar"))
+
+        # Rows: the variable "Entity 1", "components", then "0: Body" once that is open, then the body's
+        # "disabled", "position", "rotation", "velocity", "acceleration" and "mass".
+        top = BAR_TOP + 19 + 8
+        click(ROW_X, top + 17 + 6)                      # components
+        click(ROW_X + 20, top + 2 * 17 + 6)             # 0: Body
+        body = top + 3 * 17
+        mass_row = body + 23 + 17 + 23 + 17 + 17 + 9    # disabled, position, rotation, velocity, acceleration
+        click(VALUE_X, mass_row)
+        xdotool("type", "--delay", "80", "7.25")
+        xdotool("key", "Return")
+        time.sleep(0.5)
+        edited = screenshot(tmp)
+        keep(edited, tmp, "edited")
+
+        # Capture the mouse again and save with 'P'.
+        xdotool("click", 3)
+        settle()
+        xdotool("key", "p")
+        settle()
+        with open(saved) as f:
+            text = f.read()
+        check("mass 7.25 " in text, "the saved level does not hold the typed mass (%s): %s"
+              % (keep(edited, tmp, "edited"), text[:2000]))
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--repo", required=True)
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    args = parser.parse_args()
+    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
+    tmp = tempfile.mkdtemp(prefix="tovik-bars-e2e-")
+    try:
+        property_bar(os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
+    except Failure as failure:
+        print("FAILED property-bar: %s" % failure, file=sys.stderr)
+        log = os.path.join(tmp, "game.log")
+        if os.path.exists(log):
+            with open(log) as f:
+                print("--- game output ---\n" + f.read()[-4000:], file=sys.stderr)
+        print("(files kept in %s)" % tmp, file=sys.stderr)
+        sys.exit(1)
+    if not args.keep:
+        shutil.rmtree(tmp, ignore_errors=True)
+    print("passed property-bar")
+
+
+if __name__ == "__main__":
+    main()
