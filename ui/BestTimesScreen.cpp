@@ -1,0 +1,109 @@
+// The best-times screen and its lines.
+#include "ui/BestTimesScreen.h"
+
+#include <GL/glew.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "core/SerializeType.h"
+#include "core/TextFormat.h"
+#include "engine/KeyboardMessage.h"
+#include "ui/TextureTextComponent.h"
+
+namespace {
+
+const auto& bestTimesScreenType = registerType<BestTimesScreen>("BestTimesScreen");
+
+}  // namespace
+
+std::string formatBestTimeLine(const BestTimeLine& entry) {
+    std::string name = entry.name.substr(0, BestTimesScreen::nameWidth);
+    name.resize(BestTimesScreen::nameWidth, ' ');
+    const int minutes = std::clamp(entry.minutes, 0, 99);
+    const int seconds = std::clamp(entry.seconds, 0, 59);
+    char time[8];
+    std::snprintf(time, sizeof time, "%02d:%02d", minutes, seconds);
+    return name + "     " + time;
+}
+
+std::vector<BestTimeLine> timeAttackBestTimes() { return {}; }
+std::vector<BestTimeLine> superTimeAttackBestTimes() { return {}; }
+
+BestTimesScreen::BestTimesScreen() : Menu(1) { loadFile(file); }
+
+BestTimesScreen::BestTimesScreen(const BestTimesScreen& other) : Menu(other), linesPerList(other.linesPerList) {
+    for (Entity* line : other.extraTexs) extraTexs.push_back(line->clone());
+}
+
+BestTimesScreen::~BestTimesScreen() { deleteEntities(extraTexs); }
+
+Menu* BestTimesScreen::clone() const {
+    auto* copy = new BestTimesScreen(*this);
+    copy->bindActions();
+    return copy;
+}
+
+void BestTimesScreen::read(BaseInStream& in, int) {
+    readBaseHeader(in);
+    readMenuFields(in);
+    deleteEntities(extraTexs);
+    std::string key;
+    while (readKey(in, key)) {
+        if (key == "extraTexs") {
+            readEntityList(in, extraTexs);
+        } else {
+            reportUnknownKey(in, key);
+            break;
+        }
+        in.attributes.clear();
+    }
+    bindActions();
+}
+
+void BestTimesScreen::write(BaseOutStream& out, int) {
+    writeBaseHeader(out, 0, "Menu");
+    writeMenuFields(out);
+    writeBaseEnd(out);
+    writeField(out, "extraTexs", extraTexs);
+    writeEnd(out);
+}
+
+void BestTimesScreen::bindActions() { bindAction(0, menuBack); }
+
+void BestTimesScreen::initialize() {
+    Menu::initialize();
+    listen<KeyboardMessage>(7, [](Menu&, KeyboardMessage&) {});
+    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    for (Entity* line : extraTexs) initializeScreenEntity(*line);
+    fillLines(timeAttackBestTimes(), superTimeAttackBestTimes());
+}
+
+void BestTimesScreen::fillLines(const std::vector<BestTimeLine>& timeAttack,
+                                const std::vector<BestTimeLine>& superTimeAttack) {
+    auto fill = [this](const std::vector<BestTimeLine>& entries, std::size_t first, std::size_t last) {
+        std::size_t index = first;
+        for (const BestTimeLine& entry : entries) {
+            if (index > last || index >= extraTexs.size()) break;
+            if (TextureTextComponent* text = extraTexs[index]->getComponent<TextureTextComponent>()) {
+                text->text = formatBestTimeLine(entry);
+                text->renderText();
+            }
+            ++index;
+        }
+    };
+    const std::size_t lines = static_cast<std::size_t>(std::max(linesPerList, 0));
+    fill(timeAttack, 1, lines);
+    fill(superTimeAttack, lines + 2, extraTexs.size());
+}
+
+void BestTimesScreen::update(float dt) {
+    Menu::update(dt);
+    for (Entity* line : extraTexs) line->update(dt);
+}
+
+void BestTimesScreen::draw(Camera& camera) {
+    Menu::draw(camera);
+    glClear(GL_DEPTH_BUFFER_BIT);
+    drawScreenEntities(extraTexs, camera);
+}
