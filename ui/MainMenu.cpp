@@ -52,6 +52,7 @@ MainMenu::MainMenu(const MainMenu& other)
       overStartupLevel(other.overStartupLevel),
       orbitPhase(other.orbitPhase),
       savedCameraRotateY(other.savedCameraRotateY),
+      savedCameraDistance(other.savedCameraDistance),
       savedHeroPosition(other.savedHeroPosition),
       savedHeroRadius(other.savedHeroRadius) {}
 
@@ -87,7 +88,10 @@ void MainMenu::initialize() {
             sphere->radius = orbitRadius;
         }
     }
-    if (PerspectiveCamera* camera = levelCamera()) savedCameraRotateY = camera->rotateY;
+    if (PerspectiveCamera* camera = levelCamera()) {
+        savedCameraRotateY = camera->rotateY;
+        savedCameraDistance = camera->distance;
+    }
 }
 
 void MainMenu::update(float dt) {
@@ -135,6 +139,7 @@ void MainMenu::startGame() {
     }
     if (PerspectiveCamera* camera = levelCamera()) {
         camera->rotateY = savedCameraRotateY;
+        if (savedCameraDistance > 0.0f) camera->distance = savedCameraDistance;
         camera->updateView();
     }
     level->mainMenuOpen = false;

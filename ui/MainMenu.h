@@ -46,6 +46,8 @@ public:
     bool overStartupLevel = false;
     float orbitPhase = -1.0f;
     float savedCameraRotateY = 0.0f;
+    // The camera's distance to the hero, put back with the hero so that play resumes at once as it was.
+    float savedCameraDistance = 0.0f;
     Vector4 savedHeroPosition{0.0f, 0.0f, 0.0f, 1.0f};
     float savedHeroRadius = 0.0f;
     bool heroTaken = false;

@@ -4,7 +4,7 @@
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" python3 game_e2e.py --game build/tovik --scenario NAME
 #
-# Scenarios: first-level, level-argument, loading-screen. The game runs in a temporary working folder
+# Scenarios: first-level, level-argument, loading-screen, menus. The game runs in a temporary working folder
 # with a temporary settings folder, so nothing of the repository or the user's settings is written.
 
 import argparse
@@ -20,6 +20,8 @@ import time
 import zlib
 
 WIDTH, HEIGHT = 1024, 768
+# Where the first level's intro shows the maker's and the team's logos.
+INTRO_CORNER = (700, 560, WIDTH, HEIGHT)
 
 
 class Failure(Exception):
@@ -69,11 +71,14 @@ class Shot:
         pixels = list(self.region(x0, y0, x1, y1, step))
         return sum(1 for p in pixels if test(p)) / max(1, len(pixels))
 
-    def difference(self, other, step=4, threshold=40):
-        """Share of sampled pixels whose colours differ by more than threshold in some channel."""
+    def difference(self, other, step=4, threshold=40, skip=None):
+        """Share of sampled pixels whose colours differ by more than threshold in some channel; skip is a
+        rectangle (x0, y0, x1, y1) left out."""
         changed = total = 0
         for y in range(0, self.height, step):
             for x in range(0, self.width, step):
+                if skip and skip[0] <= x < skip[2] and skip[1] <= y < skip[3]:
+                    continue
                 a, b = self.at(x, y), other.at(x, y)
                 total += 1
                 if max(abs(a[i] - b[i]) for i in range(3)) > threshold:
@@ -204,6 +209,26 @@ def settle():
     time.sleep(0.8)
 
 
+def is_gold(p):
+    return p[0] > 200 and 150 < p[1] < 230 and p[2] < 120
+
+
+def title_menu_is_up(shot):
+    # The game's name in tall gold lettering across the top of the window.
+    return shot.share(300, 80, WIDTH - 300, 180, is_gold, 2) > 0.3
+
+
+def pause_menu_is_up(shot):
+    # The heading "Paused" in gold at the top of the menu's panel, lower than the name's lettering.
+    return shot.share(300, 80, WIDTH - 300, 140, is_gold, 2) > 0.1 and \
+        shot.share(300, 160, WIDTH - 300, 180, is_gold, 2) < 0.02 and shot.share(260, 80, 345, 140, is_gold, 2) < 0.02
+
+
+def quit_question_is_up(shot):
+    # The question "Are you sure?" in gold, wider than any other screen's heading.
+    return shot.share(260, 80, 345, 140, is_gold, 2) > 0.08 and shot.share(300, 160, WIDTH - 300, 180, is_gold, 2) < 0.02
+
+
 def level_is_up(shot):
     cx, cy = WIDTH // 2, HEIGHT // 2
     return shot.share(cx - 8, cy - 8, cx + 8, cy + 8, is_red, 2) > 0.9
@@ -273,6 +298,9 @@ def first_level(game_binary, repo, tmp):
     game = Game(game_binary, work, home)
     try:
         wait_for_window(game)
+        wait_for(game, tmp, title_menu_is_up, "the title menu")
+        # Enter chooses the title menu's first item: play starts in the level below it.
+        xdotool("key", "Return")
         shot = wait_for(game, tmp, level_is_up, "the hero in the middle of the window")
         settle()
         shot = screenshot(tmp)
@@ -313,16 +341,20 @@ def first_level(game_binary, repo, tmp):
         check(floor_after > floor_before + 0.05, "the floor did not climb when the camera tilted down "
               "(%.3f -> %.3f): %s" % (floor_before, floor_after, keep(tilted, tmp, "tilted")))
 
-        # Escape pauses the level: the mouse no longer turns the camera. Escape again resumes.
+        # Escape pauses the level under the pause menu: the mouse no longer turns the camera, so the view
+        # is as it was once Escape has resumed play.
+        before_pause = screenshot(tmp)
         xdotool("key", "Escape")
-        settle()
-        paused = screenshot(tmp)
+        wait_for(game, tmp, pause_menu_is_up, "the pause menu")
         move_mouse(240, 0)
         settle()
-        still = screenshot(tmp)
-        check(still.difference(paused) < 0.01, "the camera turned while paused: " + keep(still, tmp, "paused"))
         xdotool("key", "Escape")
+        still = wait_for(game, tmp, level_is_up, "the level after resuming")
         settle()
+        still = screenshot(tmp)
+        # The intro's logos fade in the lower right corner meanwhile.
+        check(still.difference(before_pause, skip=INTRO_CORNER) < 0.01,
+              "the camera turned while paused: " + keep(still, tmp, "paused"))
         move_mouse(240, 0)
         settle()
         resumed = screenshot(tmp)
@@ -419,7 +451,71 @@ def loading_screen(game_binary, repo, tmp):
         game.kill()
 
 
-SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "loading-screen": loading_screen}
+def written_setting(path, key):
+    """The value token after a key of a written config.cfg."""
+    with open(path) as f:
+        tokens = f.read().split()
+    return tokens[tokens.index(key) + 1]
+
+
+def menus(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    os.makedirs(work)
+    os.makedirs(home)
+    written = os.path.join(home, "Kestrum", "Tovik", "config.cfg")
+
+    def press(*keys):
+        for key in keys:
+            xdotool("key", key)
+            time.sleep(0.6)
+
+    game = Game(game_binary, work, home)
+    try:
+        wait_for_window(game)
+        # The title menu over the paused first level: the name at the top, the enlarged hero in the
+        # middle, the items down the left with the first one lit.
+        shot = wait_for(game, tmp, lambda s: title_menu_is_up(s) and level_is_up(s), "the title menu over the level")
+        keep(shot, tmp, "title")
+        cx, cy = WIDTH // 2, HEIGHT // 2
+        check(shot.share(cx - 30, cy - 30, cx + 30, cy + 30, is_red, 2) > 0.9, "the hero is not enlarged in the "
+              "middle of the title menu: " + keep(shot, tmp, "title"))
+        check(shot.share(80, 240, 240, 290, is_white, 1) > 0.02, "the first item is not lit: " + keep(shot, tmp, "title"))
+
+        # Down three times passes over the locked time-attack items to the options; Enter opens them.
+        press("s", "s", "s", "Return")
+        options = wait_for(game, tmp, lambda s: s.share(300, 80, WIDTH - 300, 140, is_gold, 2) > 0.1
+                           and not title_menu_is_up(s), "the options screen")
+        # Down to the sound item, Enter switches the sound off; down twice to back, Enter leaves.
+        press("s", "Return", "s", "s", "Return")
+        wait_for(game, tmp, title_menu_is_up, "the title menu after leaving the options")
+        deadline = time.time() + 20
+        while not os.path.exists(written) and time.time() < deadline:
+            time.sleep(0.2)
+        check(os.path.exists(written), "leaving the options wrote no config.cfg into the settings folder")
+        check(written_setting(written, "muted") == "1", "the written settings do not have the sound off")
+        check(written_setting(written, "resolutionX") == "1024", "the written settings lost the resolution")
+        check(options.difference(shot) > 0.1, "the options screen looked like the title menu")
+
+        # Up three times returns to the start item (over the locked ones); Enter starts play.
+        press("w", "w", "w", "Return")
+        wait_for(game, tmp, lambda s: level_is_up(s) and not title_menu_is_up(s), "play after the title menu")
+        # Escape opens the pause menu; up wraps to its quit item; Enter asks; left and Enter confirm.
+        press("Escape")
+        wait_for(game, tmp, pause_menu_is_up, "the pause menu")
+        press("w", "Return")
+        wait_for(game, tmp, quit_question_is_up, "the quit question")
+        press("a", "Return")
+        try:
+            code = game.process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            raise Failure("the game did not end after quitting was confirmed: " + keep(screenshot(tmp), tmp, "quit"))
+        check(code == 0, "exit code %d after quitting from the menu:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+
+SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "loading-screen": loading_screen,
+             "menus": menus}
 
 
 def main():
