@@ -32,7 +32,9 @@ void showTexture(Entity* entity, const char* name) {
 
 bool saveSettings() {
     std::string found;
-    if (findFile(configuration.fileName, found)) return configuration.save();
+    // A file found somewhere is rewritten there; a bare name found nowhere belongs in the settings folder.
+    if (findFile(configuration.fileName, found) || std::filesystem::path(configuration.fileName).has_parent_path())
+        return configuration.save();
     const std::string folder = getSettingsFolder();
     if (folder.empty()) return configuration.save();
     std::error_code error;

@@ -55,6 +55,6 @@ public:
     std::vector<Entity*> extraTexs;  // owned
 };
 
-// Writes the settings to "config.cfg" where it was found, or into the settings folder (made when
-// missing) when it was found nowhere. False, reported, when it could not be written.
+// Writes the settings file where it was found, or, for a bare name found nowhere, into the settings
+// folder (made when missing). False, reported, when it could not be written.
 bool saveSettings();
