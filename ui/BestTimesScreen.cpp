@@ -4,11 +4,11 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "engine/KeyboardMessage.h"
+#include "game/BestTimesLists.h"
 #include "ui/TextureTextComponent.h"
 
 namespace {
@@ -16,19 +16,6 @@ namespace {
 const auto& bestTimesScreenType = registerType<BestTimesScreen>("BestTimesScreen");
 
 }  // namespace
-
-std::string formatBestTimeLine(const BestTimeLine& entry) {
-    std::string name = entry.name.substr(0, BestTimesScreen::nameWidth);
-    name.resize(BestTimesScreen::nameWidth, ' ');
-    const int minutes = std::clamp(entry.minutes, 0, 99);
-    const int seconds = std::clamp(entry.seconds, 0, 59);
-    char time[8];
-    std::snprintf(time, sizeof time, "%02d:%02d", minutes, seconds);
-    return name + "     " + time;
-}
-
-std::vector<BestTimeLine> timeAttackBestTimes() { return {}; }
-std::vector<BestTimeLine> superTimeAttackBestTimes() { return {}; }
 
 BestTimesScreen::BestTimesScreen() : Menu(1) { loadFile(file); }
 
@@ -76,17 +63,16 @@ void BestTimesScreen::initialize() {
     listen<KeyboardMessage>(7, [](Menu&, KeyboardMessage&) {});
     listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
     for (Entity* line : extraTexs) initializeScreenEntity(*line);
-    fillLines(timeAttackBestTimes(), superTimeAttackBestTimes());
+    fillLines(bestTimesLists.atkMode, bestTimesLists.superAtk);
 }
 
-void BestTimesScreen::fillLines(const std::vector<BestTimeLine>& timeAttack,
-                                const std::vector<BestTimeLine>& superTimeAttack) {
-    auto fill = [this](const std::vector<BestTimeLine>& entries, std::size_t first, std::size_t last) {
+void BestTimesScreen::fillLines(const std::vector<BestTime>& timeAttack, const std::vector<BestTime>& superTimeAttack) {
+    auto fill = [this](const std::vector<BestTime>& entries, std::size_t first, std::size_t last) {
         std::size_t index = first;
-        for (const BestTimeLine& entry : entries) {
+        for (const BestTime& entry : entries) {
             if (index > last || index >= extraTexs.size()) break;
             if (TextureTextComponent* text = extraTexs[index]->getComponent<TextureTextComponent>()) {
-                text->text = formatBestTimeLine(entry);
+                text->text = bestTimeLine(entry);
                 text->renderText();
             }
             ++index;

@@ -30,7 +30,7 @@ Body* heroBody() {
     return hero ? hero->body : nullptr;
 }
 
-int unlockedModes() { return configuration.getInt("timerModeEnable", 0); }
+int unlockedModes() { return configuration.intSetting("timerModeEnable"); }
 
 }  // namespace
 
@@ -109,19 +109,19 @@ bool MainMenu::isItemAvailable(std::size_t index) const {
 }
 
 void MainMenu::startNormal() {
-    configuration.ints["timerMode"] = 0;
+    configuration.intSetting("timerMode") = 0;
     startGame();
 }
 
 void MainMenu::startTimeAttack() {
     if (unlockedModes() < 1) return;
-    configuration.ints["timerMode"] = 1;
+    configuration.intSetting("timerMode") = 1;
     startGame();
 }
 
 void MainMenu::startSuperTimeAttack() {
     if (unlockedModes() < 2) return;
-    configuration.ints["timerMode"] = 2;
+    configuration.intSetting("timerMode") = 2;
     startGame();
 }
 
@@ -129,7 +129,7 @@ void MainMenu::startGame() {
     GameState* level = currentGameState;
     if (!level) return;
     if (!overStartupLevel) {
-        nextGameState = new Editor(configuration.getString("startingState"));
+        nextGameState = new Editor(configuration.stringSetting("startingState"));
         return;
     }
     if (Body* body = heroBody(); body && heroTaken) {

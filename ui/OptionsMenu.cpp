@@ -150,7 +150,7 @@ void OptionsMenu::toggleFullscreenItem() {
 }
 
 void OptionsMenu::toggleMuteItem() {
-    configuration.bools["muted"] = !configuration.getBool("muted");
+    configuration.boolSetting("muted") = !configuration.boolSetting("muted");
     showSoundIndicator();
 }
 
@@ -168,7 +168,7 @@ void OptionsMenu::showFullscreenIndicator() {
 
 void OptionsMenu::showSoundIndicator() {
     if (extraTexs.size() > soundIndicator)
-        showTexture(extraTexs[soundIndicator], configuration.getBool("muted") ? "unselected" : "selected");
+        showTexture(extraTexs[soundIndicator], configuration.boolSetting("muted") ? "unselected" : "selected");
 }
 
 void OptionsMenu::showResolutionLabel() {

@@ -25,6 +25,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/Texture.h"
 #include "graphics/gl/GlContext.h"
+#include "game/BestTimesLists.h"
 #include "physics/Body.h"
 #include "physics/Sphere.h"
 #include "ui/BestTimesScreen.h"
@@ -396,28 +397,32 @@ TEST_F(MenuSceneTest, OptionsChangeAtOnceAndAreWrittenWhenTheScreenGoes) {
 }
 
 TEST_F(MenuSceneTest, BestTimeLinesTakeTheListsOverTheFileText) {
-    EXPECT_EQ("speedrunner0001     01:42", formatBestTimeLine({"speedrunner0001", 1, 42}));
-    EXPECT_EQ("Ann                 03:07", formatBestTimeLine({"Ann", 3, 7}));
-    // Long names are cut, damaged times held to two digits each.
-    EXPECT_EQ("a very long pla     99:59", formatBestTimeLine({"a very long player name indeed", 4000, 75}));
-    EXPECT_EQ("x                   00:00", formatBestTimeLine({"x", -3, -1}));
-
+    BestTimesScreen fromFile;
     auto* screen = push(new BestTimesScreen());
     ASSERT_EQ(12u, screen->extraTexs.size());
-    const std::string heading = entityText(screen->extraTexs[0]);
-    const std::string placeholder = entityText(screen->extraTexs[5]);
-    screen->fillLines({{"Ann", 1, 2}, {"Bo", 2, 3}}, {{"Cy", 0, 59}});
+    // Opening fills the lines from the lists as they stand; lines without an entry keep the file's text.
+    for (std::size_t i = 0; i < 5; ++i) {
+        const std::string expected = i < bestTimesLists.atkMode.size() ? bestTimeLine(bestTimesLists.atkMode[i])
+                                                                       : entityText(fromFile.extraTexs[i + 1]);
+        EXPECT_EQ(expected, entityText(screen->extraTexs[i + 1]));
+    }
+    const std::string heading = entityText(fromFile.extraTexs[0]);
+    const std::string third = entityText(screen->extraTexs[3]);
+    const std::string eighth = entityText(screen->extraTexs[8]);
+
+    // Names of any length, and damaged times, stay within the line.
+    screen->fillLines({{"Ann", 1, 2}, {"a very long player name indeed", 4000, -7}}, {{"Cy", 0, 59}});
     EXPECT_EQ(heading, entityText(screen->extraTexs[0]));
-    EXPECT_EQ(formatBestTimeLine({"Ann", 1, 2}), entityText(screen->extraTexs[1]));
-    EXPECT_EQ(formatBestTimeLine({"Bo", 2, 3}), entityText(screen->extraTexs[2]));
-    EXPECT_EQ(placeholder, entityText(screen->extraTexs[3]));
-    EXPECT_EQ(formatBestTimeLine({"Cy", 0, 59}), entityText(screen->extraTexs[7]));
-    EXPECT_EQ(placeholder, entityText(screen->extraTexs[8]));
+    EXPECT_EQ("Ann                 01:02", entityText(screen->extraTexs[1]));
+    EXPECT_EQ("a very long pla     59:00", entityText(screen->extraTexs[2]));
+    EXPECT_EQ(third, entityText(screen->extraTexs[3]));
+    EXPECT_EQ("Cy                  00:59", entityText(screen->extraTexs[7]));
+    EXPECT_EQ(eighth, entityText(screen->extraTexs[8]));
 
     // Six entries for five lines: the sixth goes nowhere; the screen draws without GL errors.
-    std::vector<BestTimeLine> six(6, BestTimeLine{"Dee", 1, 1});
+    std::vector<BestTime> six(6, BestTime{"Dee", 1, 1});
     screen->fillLines(six, {});
-    EXPECT_NE(formatBestTimeLine(six[5]), entityText(screen->extraTexs[6]));
+    EXPECT_NE(bestTimeLine(six[5]), entityText(screen->extraTexs[6]));
     manager->draw();
     EXPECT_EQ(GlContext::drainErrors(), 0);
     key(7, Menu::keySpace);
