@@ -7,6 +7,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "audio/Audio.h"
 #include "core/Configuration.h"
 #include "core/FileLookup.h"
 #include "core/SerializeType.h"
@@ -150,7 +151,7 @@ void OptionsMenu::toggleFullscreenItem() {
 }
 
 void OptionsMenu::toggleMuteItem() {
-    configuration.boolSetting("muted") = !configuration.boolSetting("muted");
+    if (Audio* audio = currentGameState ? currentGameState->getComponents<Audio>() : nullptr) audio->toggleMute();
     showSoundIndicator();
 }
 

@@ -12,6 +12,7 @@
 #include <memory>
 #include <sstream>
 
+#include "audio/Audio.h"
 #include "core/Configuration.h"
 #include "editor/Editor.h"
 #include "engine/ClickMessage.h"
@@ -367,6 +368,11 @@ TEST_F(MenuSceneTest, OptionsChangeAtOnceAndAreWrittenWhenTheScreenGoes) {
     Texture& unselected = level->get<Texture>("unselected");
     EXPECT_EQ(selected.getGLName(), sound->graphics->getTexture()->getGLName());
 
+    // Without a sound system in the level the item changes nothing; with one it mutes at once.
+    options->chooseItem(1);
+    EXPECT_FALSE(configuration.getBool("muted"));
+    level->addStateComponent(new Audio());
+    level->flushAddedComponents();
     options->chooseItem(1);
     EXPECT_TRUE(configuration.getBool("muted"));
     EXPECT_EQ(unselected.getGLName(), sound->graphics->getTexture()->getGLName());
