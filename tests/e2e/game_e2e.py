@@ -334,7 +334,7 @@ def first_level(game_binary, repo, tmp):
 
         # Moving the mouse down tilts the camera down: the floor climbs up the window.
         floor_before = turned.share(0, 0, WIDTH, HEIGHT // 2, is_floor)
-        move_mouse(0, 160)
+        move_mouse(0, 240, steps=6)
         settle()
         tilted = screenshot(tmp)
         floor_after = tilted.share(0, 0, WIDTH, HEIGHT // 2, is_floor)
