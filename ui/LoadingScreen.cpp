@@ -139,6 +139,8 @@ LoadingScreen::LoadingScreen() {
 }
 
 LoadingScreen::~LoadingScreen() {
+    // The last report is always shown, however soon after the frame before it.
+    if (framePending && windowActive) draw(pendingProgress);
     loadingScreenUp = false;
     platform().setSwapInterval(1);
 }
@@ -174,7 +176,13 @@ void LoadingScreen::onPercentLoaded(PercentLoadedMessage& message) {
     const float aspect = viewportHeight > 0 ? static_cast<float>(viewportWidth) / static_cast<float>(viewportHeight) : 1.0f;
     if (dx != 0.0f) body.rotation = rollRotation(body.rotation, dx, sphereRadius, aspect);
 
-    if (windowActive) draw(progress);
+    if (!windowActive) return;
+    if (frameDrawn && currentTime - lastFrameTime < minimumFrameSeconds) {
+        framePending = true;
+        pendingProgress = progress;
+        return;
+    }
+    draw(progress);
 }
 
 void LoadingScreen::onKey(KeyboardMessage& message) {
@@ -220,4 +228,7 @@ void LoadingScreen::draw(float progress) {
     if (multisampled) glEnable(GL_MULTISAMPLE);
     if (culling) glEnable(GL_CULL_FACE);
     platform().swapBuffers();
+    frameDrawn = true;
+    lastFrameTime = currentTime;
+    framePending = false;
 }

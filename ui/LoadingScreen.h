@@ -1,6 +1,6 @@
 // What the window shows while a game state loads: on the first load the maker's and the team's logos,
-// then a loading picture with a sphere that rolls from left to right as the load progresses. It redraws
-// on every progress report and keeps the window responsive meanwhile.
+// then a loading picture with a sphere that rolls from left to right as the load progresses. It keeps the
+// window responsive at every progress report and redraws at most about thirty times a second.
 #pragma once
 
 #include "core/Quaternion.h"
@@ -20,15 +20,21 @@ public:
     static constexpr float sphereRadius = 0.28f;
     // The sphere's path: from x -0.65 at the start of the load to 0.60 at its end.
     static constexpr float sphereTravel = 1.25f;
+    // Shortest time between two drawn frames: a software renderer takes tens of milliseconds a frame,
+    // and a large level reports progress for every entity.
+    static constexpr double minimumFrameSeconds = 1.0 / 30.0;
 
     // Builds the pictures, turns vertical sync off and draws the first frame when the window is active.
     LoadingScreen();
-    // Turns vertical sync back on; the entities and registrations go with the object.
+    // Draws the last report's frame if it was held back, then turns vertical sync back on; the entities
+    // and registrations go with the object.
     ~LoadingScreen() override;
     LoadingScreen(const LoadingScreen&) = delete;
     LoadingScreen& operator=(const LoadingScreen&) = delete;
 
-    // Reads the clock, pumps the window, delivers due messages, moves the sphere and redraws.
+    // Reads the clock, pumps the window, delivers due messages and moves the sphere; redraws unless the
+    // last frame is younger than minimumFrameSeconds (that report's frame then waits for the next one,
+    // or for the end of the load).
     void onPercentLoaded(PercentLoadedMessage& message);
     // Space, Enter or Escape (and any click) during the splash shows the small "continue" mark.
     void onKey(KeyboardMessage& message);
@@ -61,4 +67,9 @@ public:
     bool groupLogoPending = true;
     double groupLogoStartTime = 0.0;
     float progressAtSplashEnd = 0.0f;
+    // When the last frame was drawn, and the progress of a report whose frame was held back.
+    bool frameDrawn = false;
+    double lastFrameTime = 0.0;
+    bool framePending = false;
+    float pendingProgress = 0.0f;
 };

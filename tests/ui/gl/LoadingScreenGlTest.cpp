@@ -37,6 +37,11 @@ protected:
     }
 
     void report(float progress) { sendMessage(new PercentLoadedMessage(progress), true); }
+    // A report late enough after the previous frame to be drawn at once.
+    void reportLater(float progress) {
+        window.now += 40;
+        report(progress);
+    }
 
     // Pixels of a rectangle as RGBA, rows from the bottom.
     static bool anyPixel(int x, int y, int w, int h, bool (*test)(const std::uint8_t*)) {
@@ -115,7 +120,7 @@ TEST_F(LoadingScreenTest, ReportsKeepTheWindowAliveAndRollTheSphere) {
 
     // Going back rolls it the other way.
     const float turned = sphere.rotation.z();
-    report(0.02f);
+    reportLater(0.02f);
     EXPECT_GT(sphere.rotation.z(), turned);
     EXPECT_LT(sphere.rotation.z(), 0.0f);
     EXPECT_EQ(3, window.swaps);
@@ -135,18 +140,18 @@ TEST_F(LoadingScreenTest, TheSphereIsDrawnWhereTheProgressPutsIt) {
             if (std::abs(a[i] - b[i]) + std::abs(a[i + 1] - b[i + 1]) + std::abs(a[i + 2] - b[i + 2]) > 60) ++changed;
         return changed > 8;
     };
-    report(0.0f);
+    reportLater(0.0f);
     const auto startWithSphere = area(startX);
     const auto endWithoutSphere = area(endX);
-    report(1.0f);
+    reportLater(1.0f);
     const auto startWithoutSphere = area(startX);
     const auto endWithSphere = area(endX);
     EXPECT_TRUE(differs(startWithSphere, startWithoutSphere));
     EXPECT_TRUE(differs(endWithSphere, endWithoutSphere));
     // Away from the path nothing moves.
-    report(0.0f);
+    reportLater(0.0f);
     const auto top = GlContext::readPixels(0, GlContext::height - 8, 8, 8);
-    report(1.0f);
+    reportLater(1.0f);
     EXPECT_FALSE(differs(top, GlContext::readPixels(0, GlContext::height - 8, 8, 8)));
     EXPECT_EQ(0, GlContext::drainErrors());
 }
@@ -177,7 +182,7 @@ TEST_F(LoadingScreenTest, ContinueKeysAndClicksShowTheHintDuringTheSplash) {
     EXPECT_TRUE(screen.continuePressed);
 
     // The small black mark at the lower right of the logo frame.
-    report(0.5f);
+    reportLater(0.5f);
     const int hintX = static_cast<int>((1.0f + 0.75f / 0.95f / 0.7265f / 2.0f) * 0.5f * GlContext::width);
     const int hintY = static_cast<int>((1.0f - 0.6f / 0.95f / 0.7265f) * 0.5f * GlContext::height);
     EXPECT_TRUE(anyPixel(hintX - 2, hintY - 2, 4, 4, &dark));
@@ -186,22 +191,71 @@ TEST_F(LoadingScreenTest, ContinueKeysAndClicksShowTheHintDuringTheSplash) {
 TEST_F(LoadingScreenTest, DrawsWhateverTheLevelLeftOfCullingAndMultisampling) {
     firstLoad = false;
     LoadingScreen screen;
-    report(0.5f);
+    reportLater(0.5f);
     const auto plain = GlContext::readPixels(0, 0, GlContext::width, GlContext::height);
     // A level's scene leaves back faces culled (clockwise ones here, the picture's own winding).
     glEnable(GL_MULTISAMPLE);
     glEnable(GL_CULL_FACE);
     glFrontFace(GL_CW);
-    report(0.5f);
+    reportLater(0.5f);
     EXPECT_TRUE(plain == GlContext::readPixels(0, 0, GlContext::width, GlContext::height));
     EXPECT_TRUE(glIsEnabled(GL_MULTISAMPLE));
     EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
     glFrontFace(GL_CCW);
     glDisable(GL_CULL_FACE);
     glDisable(GL_MULTISAMPLE);
-    report(0.6f);
+    reportLater(0.6f);
     EXPECT_FALSE(glIsEnabled(GL_MULTISAMPLE));
     EXPECT_FALSE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(0, GlContext::drainErrors());
+}
+
+// A long load reports far more often than a software renderer can draw: the window is pumped at every
+// report, but frames come at most thirty times a second, the first and the last always among them, and
+// the last one shows where the load ended.
+TEST_F(LoadingScreenTest, ManyReportsDrawAtMostThirtyFramesASecond) {
+    firstLoad = false;
+    auto screen = std::make_unique<LoadingScreen>();
+    EXPECT_EQ(1, window.swaps);
+    int closeRequests = 0;
+    window.onPump = [&closeRequests] { ++closeRequests; };
+    const int reports = 2000;
+    for (int i = 1; i <= reports; ++i) {
+        window.now += 1;  // two seconds of loading in all
+        report(static_cast<float>(i) / reports);
+    }
+    EXPECT_EQ(reports, window.pumps);
+    EXPECT_EQ(reports, closeRequests);
+    // A frame every 34 ms at the millisecond clock: 58 in two seconds, plus the first.
+    EXPECT_GE(window.swaps, 55);
+    EXPECT_LE(window.swaps, 62);
+    EXPECT_NEAR(0.6f, screen->progressSphere.body->position.x(), 1e-6f);
+
+    // The final report, in the same millisecond as the one before, moves the sphere back to its start: the frame is
+    // held back, then drawn when the load ends.
+    const int startX = static_cast<int>((1.0f - 0.65f) * 0.5f * GlContext::width);
+    const int trackY = static_cast<int>((1.0f - 0.7f) * 0.5f * GlContext::height);
+    const auto withoutSphere = GlContext::readPixels(startX - 4, trackY - 4, 8, 8);
+    const int before = window.swaps;
+    report(0.0f);
+    EXPECT_EQ(before, window.swaps);
+    screen.reset();
+    EXPECT_EQ(before + 1, window.swaps);
+    EXPECT_EQ(1, window.swapInterval);
+    EXPECT_TRUE(withoutSphere != GlContext::readPixels(startX - 4, trackY - 4, 8, 8));
+
+    // A load whose every frame was drawn draws nothing more at its end; a splash frame of the first
+    // load is held back just the same.
+    firstLoad = true;
+    auto splash = std::make_unique<LoadingScreen>();
+    window.now += 5;
+    report(0.5f);
+    EXPECT_EQ(before + 2, window.swaps);
+    window.now += 40;
+    report(0.6f);
+    EXPECT_EQ(before + 3, window.swaps);
+    splash.reset();
+    EXPECT_EQ(before + 3, window.swaps);
     EXPECT_EQ(0, GlContext::drainErrors());
 }
 
