@@ -17,6 +17,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/MeshBuilder.h"
 #include "graphics/Program.h"
+#include "graphics/Texture.h"
 #include "physics/Body.h"
 
 namespace {
@@ -57,6 +58,15 @@ Vector4 depthRow(const Camera& camera) {
 float viewDepth(Vector4 row, const Body& body) {
     const float z = dot4(row, body.position);
     return std::isnan(z) ? std::numeric_limits<float>::infinity() : z;
+}
+
+// Whether a surface hides what lies behind it wherever it is drawn, whatever was drawn before: full
+// alpha after this frame's fade, no specular alpha taken away, and no see-through texel.
+bool coversWhatIsBehind(const Graphics& graphics) {
+    const Texture* texture = graphics.getTexture();
+    return getDrawColor(graphics).w() + graphics.diffuseColorOffset.w() >= 1.0f &&
+           getDrawSpecularColor(graphics).w() + graphics.specularColorOffset.w() >= 0.0f &&
+           (texture == nullptr || texture->isOpaque());
 }
 
 // Emitters are drawn with their owner's world matrix only while that owner is one of the scene's
@@ -117,11 +127,25 @@ void sortForDrawing(std::vector<Entity*>& entities, const Camera& camera, std::v
     for (std::size_t i = 0; i < scratch.size(); ++i) entities[i] = scratch[i].entity;
 }
 
+void orderForDrawing(const std::vector<Entity*>& entities, std::vector<Entity*>& order) {
+    order.clear();
+    order.reserve(entities.size());
+    std::size_t opaqueEnd = 0;
+    while (opaqueEnd < entities.size() && drawClassOf(entities[opaqueEnd]) == 0) ++opaqueEnd;
+    for (std::size_t i = opaqueEnd; i-- > 0;)
+        if (coversWhatIsBehind(*entities[i]->graphics)) order.push_back(entities[i]);
+    for (std::size_t i = 0; i < opaqueEnd; ++i)
+        if (!coversWhatIsBehind(*entities[i]->graphics)) order.push_back(entities[i]);
+    order.insert(order.end(), entities.begin() + static_cast<std::ptrdiff_t>(opaqueEnd), entities.end());
+}
+
 void drawEntities(GameState& state, Camera& camera) {
     bool translucentPhase = false;
     Program* lastProgram = nullptr;
     unsigned lastName = 0;
-    for (Entity* entity : state.entities) {
+    std::vector<Entity*> order;
+    orderForDrawing(state.entities, order);
+    for (Entity* entity : order) {
         Graphics* graphics = entity->graphics;
         if (graphics == nullptr || graphics->disabled) continue;
         if (!translucentPhase && isTranslucent(*graphics)) {

@@ -30,10 +30,16 @@ struct DrawOrderKey {
 // class). scratch is reused between frames to spare allocations.
 void sortForDrawing(std::vector<Entity*>& entities, const Camera& camera, std::vector<DrawOrderKey>& scratch);
 
+// The order the entities, already in draw order, are drawn in: the leading opaque ones nearest first,
+// so that the depth test spares the shading of what they hide, as far as that cannot change the
+// picture: opaque ones that still blend this frame (a fade, see-through texels) follow them far to near,
+// then the rest as they stand.
+void orderForDrawing(const std::vector<Entity*>& entities, std::vector<Entity*>& order);
+
 // The body of GameState::draw: sorts state.entities, draws the box groups, the entities in program
 // passes, the particle emitters, then the state components.
 void drawScene(GameState& state, Camera& camera);
-// The entity walk of drawScene alone, in the current order of state.entities.
+// The entity walk of drawScene alone, in the orderForDrawing of state.entities.
 void drawEntities(GameState& state, Camera& camera);
 
 // Groups the entities whose Graphics has a non-zero draw group, one BoxDrawGroup per key in

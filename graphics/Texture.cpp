@@ -76,6 +76,22 @@ PixelImage whitePixelImage() {
 
 Texture::Texture() = default;
 
+namespace {
+
+// Whether an 8-bit image with an alpha channel (grey and alpha, or RGBA) has a texel below full alpha.
+bool hasSeeThroughTexel(const PixelImage& image) {
+    if (image.channels != 2 && image.channels != 4) return false;
+    const std::size_t step = static_cast<std::size_t>(image.channels);
+    for (std::uint32_t y = 0; y < image.height; ++y) {
+        const unsigned char* row = image.pixels.get() + image.rowBytes * y;
+        for (std::size_t i = step - 1; i < step * image.width; i += step)
+            if (row[i] != 255) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 Texture::Texture(const PixelImage& source, unsigned internalFormat) {
     PixelImage fallback;
     const PixelImage* image = &source;
@@ -102,11 +118,12 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
     glBindTexture(GL_TEXTURE_2D, 0);
     width = static_cast<int>(image->width);
     height = static_cast<int>(image->height);
+    opaque = !hasSeeThroughTexel(*image);
     setParameters();
 }
 
 Texture::Texture(const Texture& other)
-    : Resource(other), glName(other.glName), width(other.width), height(other.height) {}
+    : Resource(other), glName(other.glName), width(other.width), height(other.height), opaque(other.opaque) {}
 
 Texture& Texture::operator=(const Texture& other) {
     if (this == &other) return *this;
@@ -115,6 +132,7 @@ Texture& Texture::operator=(const Texture& other) {
     glName = other.glName;
     width = other.width;
     height = other.height;
+    opaque = other.opaque;
     return *this;
 }
 

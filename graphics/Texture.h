@@ -53,6 +53,9 @@ public:
     unsigned getGLName() const { return glName; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
+    // False when some texel is see-through (alpha below 255): then a surface drawn with it can blend
+    // with what lies behind even at full colour alpha.
+    bool isOpaque() const { return opaque; }
 
     // Linear magnification, trilinear minification, clamped edges, 4x anisotropy (where the driver
     // has it).
@@ -67,6 +70,7 @@ private:
     unsigned glName = 0;
     int width = 0;
     int height = 0;
+    bool opaque = true;
 };
 
 // Reads a texture record ("fileName", "minX", "minY", "maxX", "maxY"; positional at version 0) and

@@ -133,8 +133,9 @@ TEST_F(SceneDrawTest, ProgramPassesOpenAndCloseAroundRunsOfOneProgram) {
     Entity* b = add(Vector4(0, 0, -5, 1), 1.0f, 1);
     Entity* c = add(Vector4(0, 0, -20, 1), 0.5f, 2);
     state.draw(&camera);  // the engine's entry point reaches the scene draw
-    EXPECT_EQ(calls(), (std::vector<std::string>{pass("setCamera", 1), drawn("drawInPass", 1, a), pass("endPass", 1),
-                                                 drawn("draw", 0, d), pass("setCamera", 1), drawn("drawInPass", 1, b),
+    // Opaque surfaces are drawn nearest first.
+    EXPECT_EQ(calls(), (std::vector<std::string>{pass("setCamera", 1), drawn("drawInPass", 1, b), pass("endPass", 1),
+                                                 drawn("draw", 0, d), pass("setCamera", 1), drawn("drawInPass", 1, a),
                                                  pass("endPass", 1), pass("setCamera", 2), drawn("drawInPass", 2, c),
                                                  pass("endPass", 2)}));
 }
@@ -144,8 +145,59 @@ TEST_F(SceneDrawTest, CulledEntityDoesNotEndThePass) {
     add(Vector4(1000, 0, -8, 1), 1.0f, 2);  // far off to the side
     Entity* b = add(Vector4(0, 0, -5, 1), 1.0f, 1);
     drawScene(state, camera);
-    EXPECT_EQ(calls(), (std::vector<std::string>{pass("setCamera", 1), drawn("drawInPass", 1, a),
-                                                 drawn("drawInPass", 1, b), pass("endPass", 1)}));
+    EXPECT_EQ(calls(), (std::vector<std::string>{pass("setCamera", 1), drawn("drawInPass", 1, b),
+                                                 drawn("drawInPass", 1, a), pass("endPass", 1)}));
+}
+
+// The stored order stays far to near (the update walks it); the drawing takes the opaque surfaces
+// nearest first, then those that still blend this frame far to near, then the translucent ones and
+// the incomplete entities as they stand.
+TEST_F(SceneDrawTest, OpaqueSurfacesAreDrawnNearestFirstUnlessTheyBlendThisFrame) {
+    Entity* farWall = add(Vector4(0, 0, -40, 1));
+    Entity* fadingFar = add(Vector4(0, 0, -30, 1));
+    Entity* midWall = add(Vector4(0, 0, -20, 1));
+    Entity* fadingNear = add(Vector4(0, 0, -10, 1));
+    Entity* nearWall = add(Vector4(0, 0, -4, 1));
+    Entity* farGlass = add(Vector4(0, 0, -35, 1), 0.5f);
+    Entity* nearGlass = add(Vector4(0, 0, -3, 1), 0.5f);
+    Entity* dimmedSpecular = add(Vector4(0, 0, -25, 1));
+    Entity* bare = new Entity();
+    state.addEntity(bare);
+    state.flushAddedEntities();
+    // A fade-in lowers the drawn alpha for this frame only; the entity stays in the opaque class.
+    fadingFar->graphics->diffuseColorOffset = Vector4(0, 0, 0, -0.5f);
+    fadingNear->graphics->diffuseColorOffset = Vector4(0, 0, 0, -0.01f);
+    dimmedSpecular->graphics->specularColor = Vector4(1, 1, 1, 0.2f);
+    dimmedSpecular->graphics->specularColorOffset = Vector4(0, 0, 0, -0.3f);
+    // A brighter fade (offset above full alpha) still covers.
+    midWall->graphics->diffuseColorOffset = Vector4(0, 0, 0, 0.5f);
+
+    std::vector<DrawOrderKey> scratch;
+    sortForDrawing(state.entities, camera, scratch);
+    const std::vector<Entity*> stored{farWall, fadingFar, dimmedSpecular, midWall, fadingNear, nearWall,
+                                      farGlass, nearGlass, bare};
+    EXPECT_EQ(state.entities, stored);
+    std::vector<Entity*> order;
+    orderForDrawing(state.entities, order);
+    EXPECT_EQ(order, (std::vector<Entity*>{nearWall, midWall, farWall, fadingFar, dimmedSpecular, fadingNear,
+                                           farGlass, nearGlass, bare}));
+
+    drawScene(state, camera);
+    std::vector<std::string> expected{pass("setCamera", 1)};
+    for (Entity* e : {nearWall, midWall, farWall, fadingFar, dimmedSpecular, fadingNear, farGlass, nearGlass})
+        expected.push_back(drawn("drawInPass", 1, e));
+    expected.push_back(pass("endPass", 1));
+    EXPECT_EQ(calls(), expected);
+    // Drawing cleared the frame's offsets: the next frame is all opaque walls nearest first.
+    orderForDrawing(state.entities, order);
+    EXPECT_EQ(order.front(), nearWall);
+    EXPECT_EQ(order[5], farWall);
+    EXPECT_EQ(state.entities, stored);
+
+    // Nothing opaque: the order is the stored one.
+    std::vector<Entity*> glassOnly{farGlass, nearGlass, bare};
+    orderForDrawing(glassOnly, order);
+    EXPECT_EQ(order, glassOnly);
 }
 
 TEST_F(SceneDrawTest, HeroBehindTheCameraIsStillDrawn) {

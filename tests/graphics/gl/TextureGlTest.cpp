@@ -3,6 +3,7 @@
 // texture that the last copy deletes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "core/FileReader.h"
@@ -152,6 +153,40 @@ TEST_F(TextureGlTest, OddRowWidthsUploadTightlyPacked) {
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c)
                 EXPECT_EQ(bytes[(y * w + x) * 4 + c], image.pixels[y * w * 3 + x * 3 + c]) << x << "," << y;
+}
+
+// Whether a texture can let what lies behind show through: known from its texels, kept by copies.
+TEST_F(TextureGlTest, KnowsWhetherAnyTexelIsSeeThrough) {
+    auto image = [](int channels, unsigned format, unsigned char last) {
+        PixelImage result;
+        const int w = 3;
+        const int h = 2;
+        result.rowBytes = static_cast<std::size_t>(w * channels + 1);  // a padded row
+        result.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[result.rowBytes * h]);
+        std::fill(result.pixels.get(), result.pixels.get() + result.rowBytes * h, 255);
+        // The padding byte after each row is not a texel.
+        result.pixels[result.rowBytes - 1] = 0;
+        result.pixels[result.rowBytes * h - 2] = last;  // the alpha of the last texel
+        result.width = w;
+        result.height = h;
+        result.channels = channels;
+        result.format = format;
+        result.bitDepth = 8;
+        return result;
+    };
+    EXPECT_TRUE(Texture(image(4, GL_RGBA, 255), GL_RGBA).isOpaque());
+    EXPECT_FALSE(Texture(image(4, GL_RGBA, 254), GL_RGBA).isOpaque());
+    EXPECT_FALSE(Texture(image(2, GL_LUMINANCE_ALPHA, 0), GL_LUMINANCE_ALPHA).isOpaque());
+    // Without an alpha channel every texel is opaque, whatever its bytes.
+    EXPECT_TRUE(Texture(image(3, GL_RGB, 0), GL_RGBA).isOpaque());
+    const Texture ring = Texture::loadFile(sheetPath);
+    EXPECT_FALSE(ring.isOpaque());
+    Texture copy;
+    copy = ring;
+    EXPECT_FALSE(copy.isOpaque());
+    EXPECT_FALSE(Texture(ring).isOpaque());
+    EXPECT_TRUE(Texture::loadFile("Content/Images/whitePixel.png").isOpaque());
+    EXPECT_TRUE(Texture().isOpaque());
 }
 
 TEST_F(TextureGlTest, CopiesShareOneTextureThatTheLastCopyDeletes) {
