@@ -15,7 +15,7 @@ EventHandler& EventHandler::operator=(const EventHandler& other) {
 }
 
 EventHandler::~EventHandler() {
-    queue.clear();
+    MessageDispatcher::dropQueue(*this);
     MessageDispatcher::clearTable(table);
     MessageDispatcher::removeHandler(*this);
 }

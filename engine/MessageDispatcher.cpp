@@ -71,6 +71,10 @@ struct DispatchState {
     std::vector<std::shared_ptr<EventHandlerFunction>> retired;
     int walkDepth = 0;
     std::uint64_t dispatchStamp = 0;
+    // Messages waiting in the handlers' own queues, all together: with none, the walk over every
+    // handler (one per entity) is skipped, which matters when the loading screen delivers due
+    // messages at every progress report of a large level.
+    std::size_t handlerMessages = 0;
 };
 
 // Never destroyed: event systems and handlers with static storage (the sentinel states) leave it
@@ -194,6 +198,12 @@ void MessageDispatcher::clearTable(HandlerTable& table) {
 void MessageDispatcher::enqueue(EventHandler& handler, std::shared_ptr<Message> message) {
     handler.queue.push_back(std::move(message));
     std::push_heap(handler.queue.begin(), handler.queue.end(), SharedMessageOrder());
+    ++dispatchState().handlerMessages;
+}
+
+void MessageDispatcher::dropQueue(EventHandler& handler) {
+    dispatchState().handlerMessages -= handler.queue.size();
+    handler.queue.clear();
 }
 
 void MessageDispatcher::enqueueTable(const HandlerTable& table, const std::shared_ptr<Message>& message) {
@@ -292,6 +302,7 @@ void MessageDispatcher::deliverDue(EventHandler& handler, double now) {
         std::pop_heap(current->queue.begin(), current->queue.end(), SharedMessageOrder());
         std::shared_ptr<Message> message = std::move(current->queue.back());
         current->queue.pop_back();
+        --state.handlerMessages;
         deliverNow(*current, *message);
         current = state.handlers.at(index);  // null once the handler is gone
     }
@@ -309,7 +320,7 @@ void MessageDispatcher::updateQueues() {
         dispatchQueued(message);
     }
     // Handlers made during this walk are visited too: a message sent to one of them for now is due.
-    for (std::size_t i = 0; i < state.handlers.slots.size(); ++i) {
+    for (std::size_t i = 0; i < state.handlers.slots.size() && state.handlerMessages > 0; ++i) {
         EventHandler* handler = state.handlers.slots[i];
         if (handler && !handler->queue.empty()) deliverDue(*handler, now);
     }

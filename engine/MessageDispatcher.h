@@ -48,6 +48,8 @@ public:
     static void deliverNow(EventHandler& handler, Message& message);
     static void deliverDue(EventHandler& handler, double now);
     static void enqueue(EventHandler& handler, std::shared_ptr<Message> message);
+    // Drops the messages waiting in a handler's own queue.
+    static void dropQueue(EventHandler& handler);
     static void updateQueues();
     static void shutdown();
 

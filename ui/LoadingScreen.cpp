@@ -229,6 +229,8 @@ void LoadingScreen::draw(float progress) {
     if (culling) glEnable(GL_CULL_FACE);
     platform().swapBuffers();
     frameDrawn = true;
-    lastFrameTime = currentTime;
+    // Counted from the end of the frame: where a frame takes longer than the gap, the load still gets
+    // the gap between two frames.
+    lastFrameTime = readClock();
     framePending = false;
 }

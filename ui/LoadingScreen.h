@@ -20,8 +20,8 @@ public:
     static constexpr float sphereRadius = 0.28f;
     // The sphere's path: from x -0.65 at the start of the load to 0.60 at its end.
     static constexpr float sphereTravel = 1.25f;
-    // Shortest time between two drawn frames: a software renderer takes tens of milliseconds a frame,
-    // and a large level reports progress for every entity.
+    // Shortest time from the end of a drawn frame to the start of the next: a software renderer takes
+    // tens of milliseconds a frame, and a large level reports progress for every entity.
     static constexpr double minimumFrameSeconds = 1.0 / 30.0;
 
     // Builds the pictures, turns vertical sync off and draws the first frame when the window is active.
@@ -33,8 +33,8 @@ public:
     LoadingScreen& operator=(const LoadingScreen&) = delete;
 
     // Reads the clock, pumps the window, delivers due messages and moves the sphere; redraws unless the
-    // last frame is younger than minimumFrameSeconds (that report's frame then waits for the next one,
-    // or for the end of the load).
+    // last frame ended less than minimumFrameSeconds ago (that report's frame then waits for the next
+    // one, or for the end of the load).
     void onPercentLoaded(PercentLoadedMessage& message);
     // Space, Enter or Escape (and any click) during the splash shows the small "continue" mark.
     void onKey(KeyboardMessage& message);
@@ -67,7 +67,7 @@ public:
     bool groupLogoPending = true;
     double groupLogoStartTime = 0.0;
     float progressAtSplashEnd = 0.0f;
-    // When the last frame was drawn, and the progress of a report whose frame was held back.
+    // When the last frame was finished, and the progress of a report whose frame was held back.
     bool frameDrawn = false;
     double lastFrameTime = 0.0;
     bool framePending = false;

@@ -1,0 +1,99 @@
+#!/usr/bin/env python3
+# Start-up to the first level frame in a real window: the game is started on the shipped first level
+# and on a generated level of 10,000 spheres and boxes (tools/make_big_level.py), several times each,
+# and the time from starting the process to the end of its first level frame (the first line of its
+# frame-time log) is reported as a median. Run inside xvfb-run:
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" python3 load_time.py --game build/tovik --repo . [--runs N]
+#
+# The first load shows the splash logos, which need no time of their own: a load that ends sooner
+# simply shows fewer of them.
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+GOAL_EXTRA_S = 1.0
+
+
+def settings(repo, work, starting_state):
+    """The shipped settings, unpaced, starting on the given level file."""
+    with open(os.path.join(repo, "Content", "config.cfg")) as f:
+        text = f.read()
+    text, count = re.subn(r"(limitFrameRate\s+)1", r"\g<1>0", text)
+    text, states = re.subn(r"(startingState\s+)\S+", lambda m: m.group(1) + starting_state, text)
+    if count != 1 or states != 1:
+        raise SystemExit("load_time: no \"limitFrameRate\" or \"startingState\" in the shipped config.cfg")
+    with open(os.path.join(work, "config.cfg"), "w") as f:
+        f.write(text)
+
+
+def first_frame_seconds(game_binary, repo, tmp, level):
+    work, home = tempfile.mkdtemp(dir=tmp), tempfile.mkdtemp(dir=tmp)
+    settings(repo, work, level)
+    env = dict(os.environ, XDG_DATA_HOME=home, TOVIK_FRAME_LOG="1")
+    started = time.monotonic()
+    game = subprocess.Popen([game_binary], cwd=work, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, text=True)
+    seconds = None
+    try:
+        for line in game.stderr:
+            if line.startswith("frame "):
+                seconds = time.monotonic() - started
+                break
+            if time.monotonic() - started > 600:
+                break
+    finally:
+        if game.poll() is None:
+            game.send_signal(signal.SIGTERM)
+        try:
+            game.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            game.kill()
+            game.wait()
+    if seconds is None:
+        raise SystemExit("load_time: no frame from the game on %s (exit code %s)" % (level, game.returncode))
+    return seconds
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--repo", required=True)
+    parser.add_argument("--runs", type=int, default=3)
+    parser.add_argument("--count", type=int, default=10000)
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        raise SystemExit("load_time: no DISPLAY: run inside xvfb-run")
+    repo, game = os.path.abspath(args.repo), os.path.abspath(args.game)
+
+    tmp = tempfile.mkdtemp(prefix="tovik-load-")
+    try:
+        big = os.path.join(tmp, "big.lvl")
+        subprocess.run([sys.executable, os.path.join(repo, "tools", "make_big_level.py"), "--count",
+                        str(args.count), big], check=True)
+        shipped, generated = [], []
+        # Alternated, so that a busy spell of the machine falls on both.
+        for _ in range(args.runs):
+            shipped.append(first_frame_seconds(game, repo, tmp, "Content/Levels/level1.lvl"))
+            generated.append(first_frame_seconds(game, repo, tmp, big))
+    finally:
+        shutil.rmtree(tmp, ignore_errors=True)
+
+    base, large = statistics.median(shipped), statistics.median(generated)
+    print("start-up to the first level frame, median of %d runs, %d cores" % (args.runs, os.cpu_count() or 0))
+    print("first level            %.2f s  (runs: %s)" % (base, " ".join("%.2f" % s for s in shipped)))
+    print("%d spheres and boxes %.2f s  (runs: %s)" % (args.count, large, " ".join("%.2f" % s for s in generated)))
+    print("extra for the large level %.2f s  goal <= %.1f s: %s"
+          % (large - base, GOAL_EXTRA_S, "met" if large - base <= GOAL_EXTRA_S else "NOT met"))
+
+
+if __name__ == "__main__":
+    main()
