@@ -237,6 +237,33 @@ TEST_F(MessageDispatchTest, HandlerDeletingItselfInQueuedDeliveryDropsItsRemaini
     EXPECT_EQ(globalHandlerTable().count(10), 1u);
 }
 
+// The frame's walk over the handlers' own queues is skipped while they are all empty; messages that
+// die with their handler must not hold back or hide those of the others.
+TEST_F(MessageDispatchTest, HandlerQueuesAreServedWhateverDiedWithOtherHandlers) {
+    Recorder kept("kept");
+    auto* dropped = new Recorder("dropped");
+    recordDirect(20, &kept);
+    recordDirect(20, dropped);
+    updateMessageQueues();  // nothing queued anywhere
+    EXPECT_TRUE(deliveries.empty());
+    sendMessageToHandler(messageAt(20, 11.0), dropped);
+    sendMessageToHandler(messageAt(20, 12.0), dropped);
+    sendMessageToHandler(messageAt(20, 11.0), &kept);
+    delete dropped;
+    currentTime = 11.0;
+    updateMessageQueues();
+    currentTime = 12.0;
+    updateMessageQueues();
+    EXPECT_EQ(deliveries, (std::vector<std::string>{"kept"}));
+    sendMessageToHandler(messageAt(20, 12.5), &kept);
+    updateMessageQueues();
+    EXPECT_EQ(kept.queuedMessageCount(), 1u);
+    currentTime = 13.0;
+    updateMessageQueues();
+    EXPECT_EQ(deliveries, (std::vector<std::string>{"kept", "kept"}));
+    EXPECT_EQ(kept.queuedMessageCount(), 0u);
+}
+
 TEST_F(MessageDispatchTest, HandlersRegisteredDuringDeliveryWaitForTheNextMessage) {
     EventSystem system;
     Recorder spawner("spawner");
