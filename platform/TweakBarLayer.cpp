@@ -23,7 +23,7 @@ namespace {
 const int firstStructType = 0x1000;
 const int maxNesting = 64;          // struct types can only nest older ones, so this is never hit
 const std::size_t maxQueuedInput = 256;
-const double staleInputSeconds = 1.0;  // input queued while no bar was drawn for this long is dropped
+const double staleInputSeconds = 1.0;  // typing older than this when a draw comes is dropped
 
 // A variable or one of its members, expanded from its type when the variable is added.
 struct Node {
@@ -68,6 +68,7 @@ struct InputEvent {
     int a = 0;
     int b = 0;
     float amount = 0.0f;
+    std::chrono::steady_clock::time_point at = std::chrono::steady_clock::now();
 };
 
 struct PendingPress {
@@ -226,13 +227,20 @@ int imguiButton(int button) {
 // their order survives.
 void applyQueuedInput(ImGuiIO& io, bool stale) {
     Layer& l = layer();
+    // Typing that waited long (the bars were not drawn while the level was played) is not for them;
+    // what came in during one slow frame is.
+    auto limit = std::chrono::steady_clock::now() - std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                        std::chrono::duration<double>(staleInputSeconds));
+    l.input.erase(std::remove_if(l.input.begin(), l.input.end(),
+                                 [limit](const InputEvent& e) {
+                                     return (e.kind == InputEvent::Char || e.kind == InputEvent::Key) && e.at < limit;
+                                 }),
+                  l.input.end());
     if (stale) {
-        l.input.erase(std::remove_if(l.input.begin(), l.input.end(),
-                                     [](const InputEvent& e) {
-                                         return e.kind == InputEvent::Char || e.kind == InputEvent::Key;
-                                     }),
-                      l.input.end());
-        for (bool& down : io.MouseDown) down = false;
+        bool buttonQueued = std::any_of(l.input.begin(), l.input.end(),
+                                        [](const InputEvent& e) { return e.kind == InputEvent::Button; });
+        if (!buttonQueued)
+            for (bool& down : io.MouseDown) down = false;
     }
     bool keyReleased = false;
     if (l.heldKey >= 0) {
@@ -257,11 +265,11 @@ void applyQueuedInput(ImGuiIO& io, bool stale) {
         } else if (e.kind == InputEvent::Wheel) {
             io.MouseWheel += e.amount;
         } else if (e.kind == InputEvent::Char) {
-            if (keyPressed) break;
+            if (keyPressed || anyButton) break;
             io.AddInputCharacter(static_cast<unsigned int>(e.a));
             typed = true;
         } else {
-            if (keyPressed || typed || keyReleased) break;
+            if (keyPressed || typed || keyReleased || anyButton) break;
             io.KeysDown[e.a] = true;
             l.heldKey = e.a;
             keyPressed = true;

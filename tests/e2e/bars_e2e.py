@@ -11,7 +11,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_e2e import (HEIGHT, WIDTH, Failure, Game, check, is_red, keep, level_is_up, png_level,  # noqa: E402
+from game_e2e import (Failure, Game, check, keep, level_is_up, png_level,  # noqa: E402
                       screenshot, setting, settle, wait_for, wait_for_window, xdotool)
 
 # Rows of a freshly opened bar in window pixels (the first bar opens at the top left): the bar's
@@ -41,11 +41,33 @@ def level_text():
             "end\narchetypes\n" + ball + "end\nentities\nsize 2\n" + hero + floor + "end\nend\n")
 
 
-def click(x, y, button=1):
-    xdotool("mousemove", x, y)
-    time.sleep(0.15)
-    xdotool("click", button)
-    time.sleep(0.3)
+def has_text(shot, x0, y0, x1, y1):
+    """Light text on the bar's dark background."""
+    return shot.share(x0, y0, x1, y1, lambda p: min(p) > 150, 1) > 0.02
+
+
+def click_until(game, tmp, x, y, done, what):
+    """Clicks until the bar shows what the click is for; a slow frame may take a click for a hover."""
+    for _ in range(3):
+        xdotool("mousemove", x, y)
+        time.sleep(0.3)
+        xdotool("click", 1)
+        deadline = time.time() + 10
+        while time.time() < deadline:
+            check(game.alive(), "the game ended while waiting for " + what + ":\n" + game.output())
+            shot = screenshot(tmp)
+            if done(shot):
+                return shot
+            time.sleep(0.3)
+    raise Failure("%s not seen after three clicks: %s" % (what, keep(shot, tmp, "click")))
+
+
+def saved_text(path):
+    try:
+        with open(path) as f:
+            return f.read()
+    except OSError:
+        return ""
 
 
 def property_bar(game_binary, repo, tmp):
@@ -69,31 +91,37 @@ def property_bar(game_binary, repo, tmp):
         settle()
         before = screenshot(tmp)
         xdotool("click", 3)
+        wait_for(game, tmp, lambda shot: shot.difference(before) > 0.01, "the bar opened by the right click")
         settle()
-        opened = screenshot(tmp)
-        check(opened.difference(before) > 0.01, "no bar opened on the right click: " + keep(opened, tmp, "no-bar"))
 
         # Rows: the variable "Entity 1", "components", then "0: Body" once that is open, then the body's
         # "disabled", "position", "rotation", "velocity", "acceleration" and "mass".
         top = BAR_TOP + 19 + 8
-        click(ROW_X, top + 17 + 6)                      # components
-        click(ROW_X + 20, top + 2 * 17 + 6)             # 0: Body
+        body_row = top + 2 * 17 + 6
+        click_until(game, tmp, ROW_X, top + 17 + 6, lambda s: has_text(s, ROW_X + 30, body_row - 5, ROW_X + 70, body_row + 5),
+                    "the entity's components listed")
         body = top + 3 * 17
         mass_row = body + 23 + 17 + 23 + 17 + 17 + 9    # disabled, position, rotation, velocity, acceleration
-        click(VALUE_X, mass_row)
-        xdotool("type", "--delay", "80", "7.25")
+        click_until(game, tmp, ROW_X + 20, body_row, lambda s: has_text(s, ROW_X + 30, mass_row - 5, ROW_X + 60, mass_row + 5),
+                    "the body's fields listed")
+        xdotool("mousemove", VALUE_X, mass_row)
+        time.sleep(0.3)
+        xdotool("click", 1)
+        time.sleep(1.5)
+        xdotool("type", "--delay", "120", "7.25")
         xdotool("key", "Return")
         time.sleep(0.5)
         edited = screenshot(tmp)
         keep(edited, tmp, "edited")
 
-        # Capture the mouse again and save with 'P'.
+        # Capture the mouse again and save with 'P'; a loaded machine may take a while to write.
         xdotool("click", 3)
         settle()
         xdotool("key", "p")
-        settle()
-        with open(saved) as f:
-            text = f.read()
+        deadline = time.time() + 30
+        while "mass 7.25 " not in saved_text(saved) and time.time() < deadline:
+            time.sleep(0.5)
+        text = saved_text(saved)
         check("mass 7.25 " in text, "the saved level does not hold the typed mass (%s): %s"
               % (keep(edited, tmp, "edited"), text[:2000]))
         code = game.stop()
