@@ -29,7 +29,10 @@
 #include "game/BestTimesLists.h"
 #include "physics/Body.h"
 #include "physics/Sphere.h"
+#include "effects/FadeInComponent.h"
+#include "physics/Plane.h"
 #include "ui/BestTimesScreen.h"
+#include "ui/IntroScreen.h"
 #include "ui/MainMenu.h"
 #include "ui/MenuManager.h"
 #include "ui/OptionsMenu.h"
@@ -392,6 +395,23 @@ TEST_F(MenuSceneTest, OptionsChangeAtOnceAndAreWrittenWhenTheScreenGoes) {
     press(Menu::keyA);
     EXPECT_EQ("1280 x 720", label->text);
 
+    // A click on the resolution item beside its centre steps that way; near the centre it applies.
+    Entity* item = options->options[OptionsMenu::resolutionItem];
+    int x = 0, y = 0, w = GlContext::width, h = GlContext::height;
+    toPixelRect(*item->graphics, x, y, w, h);
+    const int centre = x + w / 2;
+    const CursorPosition keptCursor = lastCursorPosition;
+    lastCursorPosition.x = centre - 40;
+    sendMessage(new ClickMessage(10, -1), true);
+    EXPECT_EQ("1920 x 1080", label->text);
+    lastCursorPosition.x = centre + 40;
+    sendMessage(new ClickMessage(10, -1), true);
+    EXPECT_EQ("1280 x 720", label->text);
+    lastCursorPosition.x = centre + 5;
+    sendMessage(new ClickMessage(10, -1), true);  // applies: without a game window nothing changes
+    EXPECT_EQ("1280 x 720", label->text);
+    lastCursorPosition = keptCursor;
+
     EXPECT_FALSE(std::filesystem::exists(settingsFile));
     press(Menu::keyS);
     press(Menu::keyEnter);  // back
@@ -435,6 +455,48 @@ TEST_F(MenuSceneTest, BestTimeLinesTakeTheListsOverTheFileText) {
     EXPECT_EQ(1u, manager->openMenus.size());
     key(8, Menu::keySpace);
     EXPECT_TRUE(manager->openMenus.empty());
+}
+
+TEST_F(MenuSceneTest, IntroShowsEachPictureInTurnThenAnnouncesItsEnd) {
+    auto* intro = new IntroScreen();
+    for (int i = 0; i < 3; ++i) {
+        auto* picture = new Entity();
+        auto* body = new Body();
+        body->setShape(new Plane());
+        picture->addComponent(body);
+        picture->addComponent(new Graphics());
+        intro->screens.push_back(picture);
+    }
+    std::unique_ptr<GameStateComponent> copy(intro->clone());
+    level->addStateComponent(intro);
+    level->flushAddedComponents();
+    ASSERT_NE(nullptr, intro->screens.front()->getComponent<FadeInComponent>());
+    EXPECT_EQ(nullptr, intro->screens[1]->getComponent<FadeInComponent>());
+
+    int finished = 0;
+    Entity listener;
+    UnregisterHandle handle =
+        registerGlobalHandler(IntroScreen::introFinishedMessage, &listener, [&finished](Entity&, Message&) { ++finished; });
+    handle.setActive(true);
+    std::vector<float> gone;  // seconds at which each picture left
+    float t = 0.0f;
+    while (t < 40.0f && finished == 0) {
+        const std::size_t before = intro->screens.size();
+        intro->update(0.1f);
+        t += 0.1f;
+        if (intro->screens.size() < before) gone.push_back(t);
+        intro->draw();
+        updateMessageQueues();
+    }
+    // Four seconds in, five out, and a frame or two for the fades to retire, one picture after another.
+    ASSERT_EQ(3u, gone.size());
+    EXPECT_NEAR(9.0f, gone[0], 0.35f);
+    EXPECT_NEAR(27.0f, gone[2], 1.0f);
+    EXPECT_EQ(1, finished);
+    EXPECT_NEAR(gone[2], t, 0.01f);
+    EXPECT_EQ(GlContext::drainErrors(), 0);
+    // The copy made at the start kept pictures of its own.
+    EXPECT_EQ(3u, static_cast<IntroScreen&>(*copy).screens.size());
 }
 
 }  // namespace
