@@ -4,7 +4,7 @@
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" python3 game_e2e.py --game build/tovik --scenario NAME
 #
-# Scenarios: first-level, level-argument, loading-screen, menus. The game runs in a temporary working folder
+# Scenarios: first-level, level-argument, loading-screen, menus, editor. The game runs in a temporary working folder
 # with a temporary settings folder, so nothing of the repository or the user's settings is written.
 
 import argparse
@@ -135,11 +135,13 @@ def is_dark(p):
 # --- The game -----------------------------------------------------------------------------------
 
 class Game:
-    def __init__(self, binary, work, home, arguments=()):
+    def __init__(self, binary, work, home, arguments=(), frame_log=False):
         self.log_path = os.path.join(work, "..", "game.log")
         env = dict(os.environ)
         env["XDG_DATA_HOME"] = home
         env.pop("TOVIK_FRAME_LOG", None)
+        if frame_log:
+            env["TOVIK_FRAME_LOG"] = "1"
         self.log = open(self.log_path, "w")
         self.process = subprocess.Popen([binary] + list(arguments), cwd=work, env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
@@ -553,8 +555,166 @@ def menus(game_binary, repo, tmp):
         game.kill()
 
 
+def png_text(path):
+    """The level text of a PNG level file (its "levelData" chunk)."""
+    with open(path, "rb") as f:
+        data = f.read()
+    pos = 8
+    while pos + 8 <= len(data):
+        length, kind = struct.unpack(">I4s", data[pos:pos + 8])
+        body = data[pos + 8:pos + 8 + length]
+        if kind == b"zTXt" and body.startswith(b"levelData\x00"):
+            return zlib.decompress(body[len(b"levelData\x00") + 1:]).decode()
+        if kind == b"tEXt" and body.startswith(b"levelData\x00"):
+            return body[len(b"levelData\x00"):].decode()
+        pos += 12 + length
+    raise Failure("no level text in " + path)
+
+
+def pink_entities(text):
+    """Positions of the entities of a level text drawn in the placeable block's pink."""
+    entities = text[text.index("\nentities"):]
+    found = []
+    for chunk in entities.split("Entity 1")[1:]:
+        tokens = chunk.split()
+        if "diffuseColor" not in tokens or "position" not in tokens:
+            continue
+        c = tokens.index("diffuseColor")
+        colour = [float(t) for t in tokens[c + 1:c + 4]]
+        if all(abs(a - b) < 0.01 for a, b in zip(colour, (1.0, 0.45, 0.75))):
+            p = tokens.index("position")
+            found.append(tuple(float(t) for t in tokens[p + 1:p + 4]))
+    return found
+
+
+def game_seconds(game):
+    """The time the game's frames have advanced its level so far (each frame at most 0.1 s), from its
+    frame log."""
+    total = 0.0
+    for line in game.output().splitlines():
+        if line.startswith("frame "):
+            total += min(float(line.split()[1]), 100.0) / 1000.0
+    return total
+
+
+def hold_for_game_time(game, keys, seconds, timeout=120):
+    """Holds keys until the game's frames have advanced that long, whatever the frame rate."""
+    start = game_seconds(game)
+    xdotool("keydown", *keys)
+    deadline = time.time() + timeout
+    while game_seconds(game) - start < seconds:
+        check(time.time() < deadline and game.alive(), "the game's frames stalled while keys were held")
+        time.sleep(0.05)
+    xdotool("keyup", *reversed(keys))
+    settle()
+
+
+def is_pink(p):
+    return p[0] > 90 and 0.55 * p[0] < p[2] < 0.95 * p[0] and p[1] < 0.7 * p[2]
+
+
+def editor(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    os.makedirs(work)
+    os.makedirs(home)
+    level_file = os.path.join(repo, setting(repo, "startingState"))
+    before = file_digest(level_file)
+    # The first level as a PNG level file that the settings start the game with.
+    picture = os.path.join(tmp, "edited.png")
+    with open(level_file) as f:
+        png_level(picture, f.read())
+    with open(os.path.join(repo, "Content", "config.cfg")) as f:
+        config = f.read().replace(setting(repo, "startingState"), picture)
+    with open(os.path.join(work, "config.cfg"), "w") as f:
+        f.write(config)
+
+    def hold(keys, seconds):
+        xdotool("keydown", *keys)
+        time.sleep(seconds)
+        xdotool("keyup", *reversed(keys))
+        settle()
+
+    def press(key):
+        xdotool("key", key)
+        settle()
+
+    def save():
+        """P, then the level text once the game has rewritten its file."""
+        before = file_digest(picture)
+        xdotool("key", "p")
+        deadline = time.time() + 60
+        while file_digest(picture) == before:
+            check(time.time() < deadline and game.alive(), "P did not save the level:\n" + game.output())
+            time.sleep(0.1)
+        settle()
+        return png_text(picture)
+
+    game = Game(game_binary, work, home, frame_log=True)
+    try:
+        wait_for_window(game)
+        # The title menu's first item starts play in the level below it.
+        wait_for(game, tmp, title_menu_is_up, "the title menu")
+        xdotool("key", "Return")
+        shot = wait_for(game, tmp, lambda s: level_is_up(s) and not title_menu_is_up(s),
+                        "the hero in the middle of the window")
+        settle()
+        start = screenshot(tmp)
+        # F1 edits. The wheel takes the next archetype (the pink block); the preview, which starts
+        # inside the hero, rises out of it with E (2.6 units in 1.5 s of game time); space places it and goes on modifying it; space again
+        # ends that edit. P saves the level into its PNG file.
+        press("F1")
+        xdotool("click", "4")
+        settle()
+        hold_for_game_time(game, ["e"], 1.5)
+        press("space")
+        press("space")
+        placed = pink_entities(save())
+        check(len(placed) == 1, "after placing, %d pink entities were saved:\n%s" % (len(placed), game.output()))
+        # Space picks the block again (the new preview stands in it); Ctrl+D moves it sideways and space
+        # ends the edit; the saved block has moved.
+        press("space")
+        hold_for_game_time(game, ["ctrl", "d"], 0.5)
+        press("space")
+        moved = pink_entities(save())
+        check(len(moved) == 1 and moved[0] != placed[0], "the block did not move: %s -> %s" % (placed, moved))
+        # U takes the move back.
+        press("u")
+        undone = pink_entities(save())
+        check(len(undone) == 1 and all(abs(a - b) < 1e-3 for a, b in zip(undone[0], placed[0])),
+              "undo did not put the block back: %s, %s, %s" % (placed, moved, undone))
+        check("Recreating object with new entityID" in game.output(), "undo said nothing:\n" + game.output())
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+    # A new game starts from the saved file: the block stands above the hero.
+    game = Game(game_binary, work, home)
+    try:
+        wait_for_window(game)
+        wait_for(game, tmp, title_menu_is_up, "the title menu")
+        xdotool("key", "Return")
+        wait_for(game, tmp, lambda s: level_is_up(s) and not title_menu_is_up(s), "the hero of the saved level")
+        settle()
+        shot = screenshot(tmp)
+        # The same view as at the first start, but for the block above the hero.
+        cx, cy = WIDTH // 2, HEIGHT // 2
+        above = sum(1 for a, b in zip(shot.region(cx - 100, cy - 330, cx + 100, cy - 30, 2),
+                                      start.region(cx - 100, cy - 330, cx + 100, cy - 30, 2))
+                    if max(abs(a[i] - b[i]) for i in range(3)) > 40)
+        check(above > 100 and shot.share(cx - 100, cy - 330, cx + 100, cy - 30, is_pink, 2) >
+              start.share(cx - 100, cy - 330, cx + 100, cy - 30, is_pink, 2) + 0.005,
+              "the placed block is not seen above the hero: %s (start: %s)"
+              % (keep(shot, tmp, "restarted"), keep(start, tmp, "start")))
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+    check(file_digest(level_file) == before, "the shipped level file was changed")
+
+
 SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "loading-screen": loading_screen,
-             "menus": menus}
+             "menus": menus, "editor": editor}
 
 
 def main():

@@ -405,12 +405,13 @@ TEST_F(EditorScene, GroupsAreSelectedTransformedCopiedAndDeletedWithUndo) {
     frame();
     expectNear(Vector4(1, -1, -1, 0), entity(2)->graphics->diffuseColorOffset);
 
-    // Space: the group is modified; Tab+E twice mirrors and back; Tab+A turns a quarter, swapping sizes.
+    // Space: the group is modified; Tab+A turns it a quarter, swapping sizes; Tab+D turns it back.
+    const std::uint32_t sphereId = sphere->id;
     key(EditorKey::space);
     frame();
     MultipleModifyMode* group = mode<MultipleModifyMode>();
     ASSERT_NE(nullptr, group);
-    EXPECT_EQ(nullptr, findEntityById(sphere->id));
+    EXPECT_EQ(nullptr, findEntityById(sphereId));
     EXPECT_EQ(2, camera()->targetEntity);
     static_cast<Rect*>(entity(2)->body->shape)->size = Vector4(1, 2, 3, 0);
     hold(EditorKey::tab);
