@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/Entity.h"
+#include "game/BestTime.h"
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
 #include "engine/MessageDispatcher.h"
@@ -103,4 +104,9 @@ std::string capturedErrors(F&& f) {
     testing::internal::CaptureStderr();
     f();
     return testing::internal::GetCapturedStderr();
+}
+
+// Readable best-times entries in failure messages.
+inline void PrintTo(const BestTime& entry, std::ostream* out) {
+    *out << '"' << entry.name << "\" " << entry.min << ':' << entry.sec;
 }
