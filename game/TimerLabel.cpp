@@ -11,7 +11,9 @@
 #include "engine/MessageDispatcher.h"
 #include "engine/PauseMessage.h"
 #include "game/BestTimesLists.h"
+#include "game/GameplayHelpers.h"
 #include "graphics/FontSheetGraphics.h"
+#include "physics/Body.h"
 
 namespace {
 
@@ -122,6 +124,10 @@ void TimerLabel::onTimerOff(TimerOffMessage& message) {
     if (message.mode != mode || stopped) return;
     stopped = true;
     setDisabled(true);
+    if (mode == 1) {
+        Entity* hero = heroEntity();
+        if (hero && hero->body) playSoundAt("timeAttackOver", hero->body->position);
+    }
     if (hours != 0) return;
     const BestTime run("", minutes, seconds);
     if (mode == 1 && bestTimesLists.submitTimeAttack(run)) sendMessage(new InfoMessage("New Time Attack record!"));
