@@ -35,10 +35,17 @@ void report(const BaseInStream& in, const std::string& problem) {
 void BaseInStream::fail(const std::string& problem) {
     if (!failed) report(*this, problem);
     failed = true;
+    problems = true;
 }
 
 void BaseInStream::warn(const std::string& problem) const {
     if (!failed) report(*this, problem);
+    problems = true;
+}
+
+bool BaseInStream::readQuotedRest(std::string&, bool& closed) {
+    closed = false;
+    return false;
 }
 
 // --- Conversions ---

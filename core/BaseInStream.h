@@ -46,6 +46,12 @@ public:
     // Discards the rest of the source's current line (used for "//" comments).
     virtual BaseInStream& readLine() = 0;
 
+    // After a token that opens a double-quoted string but does not close it: appends the source's
+    // characters exactly as they stand, white space included, up to and including the closing double
+    // quote (one not preceded by a backslash and followed by white space or the end). False when the
+    // stream cannot read characters (the caller then joins tokens) or the input ends first.
+    virtual bool readQuotedRest(std::string& text, bool& closed);
+
     // Pushes a token back; the token pushed last is read first.
     virtual BaseInStream& unget(const std::string& token);
 
@@ -73,7 +79,9 @@ public:
     // Marks the stream as failed without a message (the problem was reported already).
     void setFailed() { failed = true; }
     // Reports one line like fail, but the stream goes on (for problems readers can step over).
-    void warn(const std::string& problem) const;
+    virtual void warn(const std::string& problem) const;
+    // Whether anything was reported (failed or stepped over): what was read is not the whole file.
+    virtual bool hadProblems() const { return problems; }
 
     // Nesting depth of the values being read; readers refuse to nest deeper than maxDepth.
     static constexpr int maxDepth = 128;
@@ -92,6 +100,7 @@ protected:
 
     std::string name;
     bool failed = false;
+    mutable bool problems = false;
 
 private:
     // Slots keep their capacity between uses, so pushing a token back seldom allocates.

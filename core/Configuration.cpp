@@ -18,6 +18,8 @@ bool Configuration::load(const std::string& file) {
     FileReader reader(file);
     if (!reader.isOpen()) return false;
     readValue(reader, *this);
+    // What the reader stepped over or stopped at would be lost by overwriting the file.
+    if (reader.hadProblems()) readWithErrors = reader.getPath();
     return !reader.hasFailed();
 }
 
@@ -25,6 +27,13 @@ bool Configuration::save() const {
     FileWriter writer(fileName);
     BaseOutStream& out = writer.objectStream(const_cast<Configuration*>(this), "Configuration");
     writeConfiguration(out, *this);
+    bool backedUp = false;
+    if (!readWithErrors.empty() && !backUpFileReadWithErrors(writer.getPath(), readWithErrors, backedUp)) {
+        writer.discard();
+        return false;
+    }
+    // The copy holds the file as it was read; later saves may overwrite freely.
+    if (backedUp) readWithErrors.clear();
     return writer.close();
 }
 
@@ -40,8 +49,7 @@ void Configuration::read(BaseInStream& in, int) {
         else if (key == "strings")
             readValue(in, strings);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

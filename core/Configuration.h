@@ -15,6 +15,9 @@ public:
     std::map<std::string, int> ints;
     std::map<std::string, float> floats;
     std::map<std::string, std::string> strings;
+    // The file last loaded when its reading reported problems; its first overwrite by save() keeps the
+    // old file as "<name>.bak".
+    mutable std::string readWithErrors;
 
     // Empty settings that save to fileName; nothing is read.
     Configuration() = default;

@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 
 #include "core/FileLookup.h"
@@ -92,3 +93,32 @@ bool FileWriter::close() {
 bool FileWriter::writeTextFile() { return writeFileAtomically(path, text); }
 
 bool FileWriter::writePngFile() { return writePngWithText(path, text); }
+
+bool backUpFileReadWithErrors(const std::string& path, const std::string& readFrom, bool& backedUp) {
+    backedUp = false;
+    struct stat target {};
+    struct stat source {};
+    const std::string nativePath = toNativePath(path);
+    if (::stat(nativePath.c_str(), &target) != 0 || ::stat(toNativePath(readFrom).c_str(), &source) != 0 ||
+        target.st_dev != source.st_dev || target.st_ino != source.st_ino)
+        return true;
+    std::string contents;
+    {
+        std::ifstream in(nativePath, std::ios::binary);
+        if (!in) {
+            std::cerr << "\"" << nativePath << "\" was read with errors and could not be kept as \"" << nativePath
+                      << ".bak\"; it is not overwritten" << std::endl;
+            return false;
+        }
+        contents = readFileToString(in);
+    }
+    if (!writeFileAtomically(nativePath + ".bak", contents)) {
+        std::cerr << "\"" << nativePath << "\" was read with errors and could not be kept as \"" << nativePath
+                  << ".bak\"; it is not overwritten" << std::endl;
+        return false;
+    }
+    std::cerr << "\"" << nativePath << "\" was read with errors: the file as it was is kept as \"" << nativePath
+              << ".bak\"" << std::endl;
+    backedUp = true;
+    return true;
+}

@@ -49,3 +49,9 @@ private:
 // Writes data whole to path through a temporary file beside it and a rename. Reports and returns false
 // on failure, leaving any old file untouched.
 bool writeFileAtomically(const std::string& path, const std::string& data);
+
+// Before a file that was read with errors (readFrom) is overwritten at path: the file as it is gets
+// copied to "<path>.bak", with one line on std::cerr saying so. Returns false (reported) when the copy
+// could not be made, and the file must then not be overwritten; backedUp tells whether a copy was made
+// (none is when path is another file than readFrom, or does not exist).
+bool backUpFileReadWithErrors(const std::string& path, const std::string& readFrom, bool& backedUp);

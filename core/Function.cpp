@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "core/BaseInStream.h"
 #include "core/Random.h"
@@ -27,11 +28,58 @@ void registerCoreFunctions() {
 void callFunction(BaseInStream& in, const std::string& name, const ResultTarget& target) {
     std::shared_ptr<Function> function = findFunction(name);
     if (!function) {
-        // Its arguments cannot be stepped over without knowing them, so reading stops here.
-        in.fail("unknown function \"" + name + "\"");
+        skipFunctionCall(in, name, in.getLine());
         return;
     }
     function->call(in, target);
+}
+
+void skipFunctionCall(BaseInStream& in, const std::string& name, int line) {
+    if (name.empty()) {
+        in.fail("unexpected end of input after \"function\"");
+        return;
+    }
+    if (std::shared_ptr<Function> function = findFunction(name)) {
+        function->skipArguments(in);
+        return;
+    }
+    in.warn("unknown function \"" + name + "\" is skipped with its arguments; the value is left as it was");
+    std::vector<std::string> onLine;
+    std::string token;
+    bool lineEnded = false;
+    for (;;) {
+        in.readToken(token);
+        if (token.empty()) break;
+        if (line > 0 && in.getLine() != line) {
+            in.unget(token);
+            lineEnded = true;
+            break;
+        }
+        onLine.push_back(token);
+    }
+    if (lineEnded || line <= 0) return;
+    // All one line: only what surely is an argument is taken; the rest is given back in order.
+    std::size_t taken = 0;
+    while (taken < onLine.size()) {
+        const std::string& argument = onLine[taken];
+        if (argument[0] == '"') {
+            // A quoted string runs to the token that closes it.
+            std::size_t last = taken;
+            auto closes = [](const std::string& t, bool first) {
+                const std::size_t n = t.size();
+                return n >= (first ? 2u : 1u) && t[n - 1] == '"' && (n < 2 || t[n - 2] != '\\');
+            };
+            while (last < onLine.size() && !closes(onLine[last], last == taken)) ++last;
+            if (last == onLine.size()) break;
+            taken = last + 1;
+            continue;
+        }
+        const bool number = (argument[0] >= '0' && argument[0] <= '9') ||
+                            ((argument[0] == '-' || argument[0] == '.' || argument[0] == '+') && argument.size() > 1);
+        if (!number) break;
+        ++taken;
+    }
+    for (std::size_t i = onLine.size(); i > taken; --i) in.unget(onLine[i - 1]);
 }
 
 namespace function_detail {

@@ -20,6 +20,8 @@ struct Function {
     // Reads the arguments from the stream, calls the function and stores the result through target.
     virtual void call(BaseInStream& in, const ResultTarget& target) = 0;
     virtual int getArgumentCount() const = 0;
+    // Reads the arguments as call does and throws them away (a call whose value is not wanted).
+    virtual void skipArguments(BaseInStream& in) = 0;
 };
 
 namespace function_detail {
@@ -80,6 +82,11 @@ public:
 
     int getArgumentCount() const override { return N; }
 
+    void skipArguments(BaseInStream& in) override {
+        std::tuple<std::decay_t<A>...> arguments{};
+        std::apply([&in](auto&... argument) { (readValue(in, argument), ...); }, arguments);
+    }
+
 private:
     static bool accepts(const ResultTarget& target) {
         if (target.type == nullptr) return false;
@@ -122,6 +129,10 @@ void registerFunction(const std::string& name, F function) {
 // before registering the mesh and texture builders.
 void registerCoreFunctions();
 
-// Carries out "function <name> <arguments>" for the value described by target; an unknown name is
-// reported and stops the stream (its arguments cannot be stepped over), leaving the value as it was.
+// Carries out "function <name> <arguments>" for the value described by target. An unknown name is
+// reported and stepped over with its arguments (skipFunctionCall), leaving the value as it was.
 void callFunction(BaseInStream& in, const std::string& name, const ResultTarget& target);
+// Reads a call's arguments and throws them away; `line` is the line of "function". The arguments of an
+// unknown function are the tokens after its name on that line (on input that is all one line, only
+// the numbers and quoted strings right after the name).
+void skipFunctionCall(BaseInStream& in, const std::string& name, int line);

@@ -142,8 +142,9 @@ void Matrix::read(BaseInStream& in, int version) {
         for (int i = 0; i < 4; ++i)
             if (key == keys[i]) column = i;
         if (column < 0) {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
+            in.attributes.clear();
+            continue;
         }
         readValue(in, columns[column]);
         in.attributes.clear();

@@ -114,8 +114,18 @@ bool decodePng(std::FILE* file, DecodeState& state, std::string* levelText, PngE
     png_read_info(png, info);
     png_get_IHDR(png, info, &state.width, &state.height, &state.bitDepth, &state.colorType, nullptr, nullptr,
                  nullptr);
+    // Every kind of PNG becomes 8-bit grey, RGB or one of their alpha forms: palettes and their
+    // transparency are expanded, small grey depths widened, 16 bits reduced to 8.
+    if (state.colorType == PNG_COLOR_TYPE_PALETTE) {
+        png_set_palette_to_rgb(png);
+        if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+    }
+    if (state.colorType == PNG_COLOR_TYPE_GRAY && state.bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+    if (state.bitDepth == 16) png_set_strip_16(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
+    state.colorType = png_get_color_type(png, info);
+    state.bitDepth = png_get_bit_depth(png, info);
     state.rowBytes = png_get_rowbytes(png, info);
     if (state.rowBytes == 0 || state.height == 0 || state.rowBytes > maxImageBytes / state.height)
         png_error(png, "image too large to load");

@@ -47,44 +47,23 @@ inline bool is(const std::string& token, const char (&word)[N]) {
 
 bool startsWithComment(const std::string& token) { return token.size() >= 2 && token[0] == '/' && token[1] == '/'; }
 
-// Whether the closing double quote at the end of text (at index last) is escaped: an odd number of
-// backslashes right before it.
+// Whether the double quote at index last of text is escaped: a backslash right before it (after first).
 bool quoteEscaped(const std::string& text, std::size_t last, std::size_t first) {
-    std::size_t backslashes = 0;
-    while (last > first + backslashes && text[last - 1 - backslashes] == '\\') ++backslashes;
-    return (backslashes & 1u) != 0;
+    return last > first && text[last - 1] == '\\';
 }
 
+// Inside double quotes a backslash followed by a double quote stands for a double quote; every other
+// character stands for itself (a backslash path reads back as it is written).
 void unescape(std::string& text) {
-    if (text.find('\\') == std::string::npos) return;
+    if (text.find("\\\"") == std::string::npos) return;
     std::string result;
     result.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\\' && i + 1 < text.size()) {
-            const char next = text[i + 1];
-            char replacement = 0;
-            switch (next) {
-            case '"': replacement = '"'; break;
-            case '\\': replacement = '\\'; break;
-            case 't': replacement = '\t'; break;
-            case 'n': replacement = '\n'; break;
-            case 'r': replacement = '\r'; break;
-            case 'v': replacement = '\v'; break;
-            case 'f': replacement = '\f'; break;
-            default: break;
-            }
-            if (replacement != 0) {
-                result.push_back(replacement);
-                ++i;
-                continue;
-            }
-        }
-        result.push_back(c);
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '"') continue;
+        result.push_back(text[i]);
     }
     text.swap(result);
 }
-
 
 // Characters that make a string need a look: white space of every kind.
 struct QuoteTable {
@@ -117,22 +96,20 @@ bool needsQuotes(const std::string& value, bool quoteKeywords) {
     return false;
 }
 
+// Only a double quote is escaped: tabs, line ends and backslashes are written as they are, and the
+// reader takes them back as they are. A backslash right before the closing quote would escape it, so
+// backslashes ending the text are written as '/' (the same separator in a path).
 std::string quoted(const std::string& value) {
     std::string result;
     result.reserve(value.size() + 8);
     result.push_back('"');
-    for (const char c : value) {
-        switch (c) {
-        case '"': result += "\\\""; break;
-        case '\t': result += "\\t"; break;
-        case '\n': result += "\\n"; break;
-        case '\r': result += "\\r"; break;
-        case '\v': result += "\\v"; break;
-        case '\f': result += "\\f"; break;
-        case '\\': result += "\\\\"; break;
-        default: result.push_back(c); break;
-        }
+    std::size_t end = value.size();
+    while (end > 0 && value[end - 1] == '\\') --end;
+    for (std::size_t i = 0; i < end; ++i) {
+        if (value[i] == '"') result.push_back('\\');
+        result.push_back(value[i]);
     }
+    result.append(value.size() - end, '/');
     result.push_back('"');
     return result;
 }
@@ -253,22 +230,34 @@ BaseInStream& readStringFromToken(BaseInStream& in, std::string& token, std::str
         unescape(value);
         return in;
     }
-    // A quoted string spanning tokens: the white space between them reads back as one blank.
-    std::string result(token, 1);
-    std::string next;
-    for (;;) {
-        in.readToken(next);
-        if (next.empty()) {
+    // A quoted string spanning tokens: the characters up to the closing double quote, exactly.
+    std::string result(token);
+    bool closed = false;
+    if (in.readQuotedRest(result, closed)) {
+        if (!closed) {
             in.fail("unexpected end of input inside a quoted string");
-            break;
+            return in;
         }
-        result.push_back(' ');
-        const std::size_t end = next.size() - 1;
-        if (next[end] == '"' && !quoteEscaped(next, end, 0)) {
-            result.append(next, 0, end);
-            break;
+        result.pop_back();
+        result.erase(0, 1);
+    } else {
+        // A stream without characters: the tokens, one blank between them.
+        result.erase(0, 1);
+        std::string next;
+        for (;;) {
+            in.readToken(next);
+            if (next.empty()) {
+                in.fail("unexpected end of input inside a quoted string");
+                return in;
+            }
+            result.push_back(' ');
+            const std::size_t end = next.size() - 1;
+            if (next[end] == '"' && !quoteEscaped(next, end, 0)) {
+                result.append(next, 0, end);
+                break;
+            }
+            result.append(next);
         }
-        result.append(next);
     }
     unescape(result);
     value.swap(result);
@@ -373,6 +362,14 @@ BaseOutStream& writeContainerSize(BaseOutStream& out, int count) {
         writeValue(out, count);
     }
     return out;
+}
+
+void textformat_detail::writeCharCode(BaseOutStream& out, unsigned char c, void* address) {
+    const char code[5] = {'\\', static_cast<char>('0' + (c >> 6)), static_cast<char>('0' + ((c >> 3) & 7)),
+                          static_cast<char>('0' + (c & 7)), 0};
+    BaseOutStream& s = out.simpleStream(address);
+    s.write(std::string(code, 4));
+    s.write(' ');
 }
 
 BaseOutStream& textformat_detail::writeEmptyNested(BaseOutStream& out, void* container, bool isMap) {
@@ -533,7 +530,124 @@ bool readKey(BaseInStream& in, std::string& key) {
     return !in.hasFailed();
 }
 
-void reportUnknownKey(BaseInStream& in, const std::string& key) { in.fail("unknown key \"" + key + "\""); }
+namespace {
+bool isNumberToken(const std::string& token) {
+    std::size_t i = token[0] == '-' || token[0] == '+' ? 1 : 0;
+    if (i < token.size() && token[i] == '.') ++i;
+    return i < token.size() && token[i] >= '0' && token[i] <= '9';
+}
+
+bool isIntegerToken(const std::string& token) {
+    std::size_t i = token[0] == '-' || token[0] == '+' ? 1 : 0;
+    if (i == token.size()) return false;
+    for (; i < token.size(); ++i)
+        if (token[i] < '0' || token[i] > '9') return false;
+    return true;
+}
+
+// Whether the next token stands on that line and passes the test; it is left unread either way.
+template <class Test>
+bool nextOnLine(BaseInStream& in, int line, Test&& test) {
+    std::string token;
+    in.readToken(token);
+    if (token.empty()) return false;
+    const bool onLine = line <= 0 || in.getLine() == line;
+    const bool passes = onLine && !startsWithComment(token) && test(token);
+    in.unget(token);
+    return passes;
+}
+
+// Takes the tokens that follow on the line while they pass the test.
+template <class Test>
+void skipOnLine(BaseInStream& in, int line, Test&& test) {
+    std::string token;
+    while (nextOnLine(in, line, test)) in.readToken(token);
+}
+
+bool skipContainer(BaseInStream& in) {
+    std::string token;
+    if (nextToken(in, token) && is(token, "size")) {
+        int count = 0;
+        in.read(count);
+    } else if (!token.empty()) {
+        in.unget(token);
+    }
+    while (nextElement(in))
+        if (!skipValue(in)) return false;
+    return !in.hasFailed();
+}
+}  // namespace
+
+bool skipValue(BaseInStream& in, int anchorLine) {
+    ValueDepth depth(in);
+    if (!depth) return false;
+    std::string token;
+    if (!nextToken(in, token)) {
+        if (!in.hasFailed()) in.fail("unexpected end of input where a value was expected");
+        return false;
+    }
+    const int line = in.getLine();
+    if (is(token, "end")) {
+        // No value at all: the "end" closes what holds the key.
+        in.unget(token);
+        return true;
+    }
+    if (is(token, "NULL")) return true;
+    if (is(token, "archetype")) {
+        std::string name;
+        readStringToken(in, name);
+        return !in.hasFailed();
+    }
+    if (is(token, "externalFiles")) {
+        int count = 0;
+        in.read(count);
+        for (int i = 0; i < count; ++i) {
+            in.readToken(token);
+            if (token.empty()) {
+                in.fail("unexpected end of input in the file list of \"externalFiles\"");
+                return false;
+            }
+        }
+        return true;
+    }
+    if (is(token, "function")) {
+        std::string name;
+        in.readToken(name);
+        skipFunctionCall(in, name, line);
+        return !in.hasFailed();
+    }
+    if (token[0] == '"') {
+        std::string ignored;
+        readStringFromToken(in, token, ignored);
+        return !in.hasFailed();
+    }
+    if (is(token, "size") || (anchorLine > 0 && line > anchorLine)) {
+        in.unget(token);
+        return skipContainer(in);
+    }
+    if (const Type* type = findType(token)) {
+        in.unget(token);
+        type->skip(in);
+        return !in.hasFailed();
+    }
+    if (isNumberToken(token)) {
+        // A number, or a vector's lanes.
+        skipOnLine(in, line, isNumberToken);
+        return !in.hasFailed();
+    }
+    // A word followed by a version number reads as an object of a class that is not registered: its
+    // text cannot be stepped over.
+    if (nextOnLine(in, line, isIntegerToken)) {
+        in.fail("unknown class \"" + token + "\"; its text cannot be stepped over");
+        return false;
+    }
+    return true;
+}
+
+void skipUnknownKey(BaseInStream& in, const std::string& key) {
+    in.warn("unknown key \"" + key + "\" is skipped with its value");
+    skipValue(in, in.getLine());
+}
 
 BaseOutStream& writeBaseHeader(BaseOutStream& out, int baseVersion, const std::string& baseName) {
     writeValue(out, baseVersion);

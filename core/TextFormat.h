@@ -64,9 +64,9 @@ ArchetypeInstantiator getArchetypeInstantiator();
 // The next token with "//" comment lines skipped; false (token empty) at the end of the input.
 bool nextToken(BaseInStream& in, std::string& token);
 
-// Strings: a bare token, "" for the empty string, or a double-quoted text that may span tokens (the
-// white space between them reads back as one blank). Inside quotes \" is a double quote, and \t, \n,
-// \r and \\ stand for a tab, a line end, a carriage return and a backslash.
+// Strings: a bare token, "" for the empty string, or a double-quoted text that may span tokens and
+// lines (read exactly, white space included, on the text streams). Inside quotes \" is a double quote
+// and every other character, a backslash included, stands for itself.
 BaseInStream& readStringToken(BaseInStream& in, std::string& value);
 // The same, with the string's first token already read.
 BaseInStream& readStringFromToken(BaseInStream& in, std::string& token, std::string& value);
@@ -82,8 +82,9 @@ int readContainerSize(BaseInStream& in, bool& progress);
 // as truncated), or once the stream has failed; true with the next element's first token pushed back.
 bool nextElement(BaseInStream& in);
 
-// Writes a string as one token and a blank: bare, or in double quotes when it holds a blank, a tab, a
-// line end or a leading double quote; empty as "".
+// Writes a string as one token and a blank: bare, or in double quotes (a double quote inside as \",
+// everything else as it is) when it holds a blank, a tab, a line end or a leading double quote; empty
+// as "".
 BaseOutStream& writeStringToken(BaseOutStream& out, const std::string& value);
 BaseOutStream& writeCStringToken(BaseOutStream& out, const char* value);
 // A string value: as writeStringToken, and also quoted when it would read back as a keyword ("end",
@@ -344,16 +345,41 @@ struct TextValue<T> {
 // ---------------------------------------------------------------------------------------------------
 // Scalars, enums, strings, vectors
 
+namespace textformat_detail {
+template <class T>
+constexpr bool isCharValue = std::is_same_v<T, char> || std::is_same_v<T, signed char> || std::is_same_v<T, unsigned char>;
+// A blank or control character would vanish between tokens (or be taken as layout): it is written as a
+// backslash and three octal digits, which a char reads back; other chars stand as themselves.
+inline bool needsCharCode(unsigned char c) { return c <= ' ' || c == 127; }
+void writeCharCode(BaseOutStream& out, unsigned char c, void* address);
+template <class T>
+void convertCharToken(const std::string& token, T& value) {
+    if (token.size() == 4 && token[0] == '\\' && token[1] >= '0' && token[1] <= '3' && token[2] >= '0' &&
+        token[2] <= '7' && token[3] >= '0' && token[3] <= '7') {
+        value = static_cast<T>((token[1] - '0') * 64 + (token[2] - '0') * 8 + (token[3] - '0'));
+        return;
+    }
+    convertToken(token, value);
+}
+}  // namespace textformat_detail
+
 template <class T>
     requires std::is_arithmetic_v<T>
 struct TextValue<T> {
-    static void read(BaseInStream& in, T& value) { in.read(value); }
-    // Streams whose typed reads are the plain token conversions skip the push-back. A char keeps the
-    // stream's read, which leaves a pushed-back token alone for a preset layout code.
-    static void readFromToken(BaseInStream& in, std::string& token, T& value)
-        requires(!std::is_same_v<T, char>)
-    {
-        if (in.convertsTokensPlainly()) {
+    static void read(BaseInStream& in, T& value) {
+        if constexpr (textformat_detail::isCharValue<T>) {
+            std::string token;
+            in.readToken(token);
+            textformat_detail::convertCharToken(token, value);
+        } else {
+            in.read(value);
+        }
+    }
+    // Streams whose typed reads are the plain token conversions skip the push-back.
+    static void readFromToken(BaseInStream& in, std::string& token, T& value) {
+        if constexpr (textformat_detail::isCharValue<T>) {
+            textformat_detail::convertCharToken(token, value);
+        } else if (in.convertsTokensPlainly()) {
             convertToken(token, value);
         } else {
             in.unget(token);
@@ -361,6 +387,12 @@ struct TextValue<T> {
         }
     }
     static void write(BaseOutStream& out, const T& value) {
+        if constexpr (textformat_detail::isCharValue<T>) {
+            if (textformat_detail::needsCharCode(static_cast<unsigned char>(value))) {
+                textformat_detail::writeCharCode(out, static_cast<unsigned char>(value), const_cast<T*>(&value));
+                return;
+            }
+        }
         if (out.writesPlainText()) {
             TextOutStream& text = static_cast<TextOutStream&>(out);
             text.putScalar(value);
@@ -672,20 +704,29 @@ struct TextValue<std::unordered_map<K, V, H, E, A>> {
 //     int baseVersion = readBaseHeader(in);     // when the class has a serialisable base
 //     Base::read(in, baseVersion);
 //     std::string key;
+//     readFields(in, *this, fields);
+// A part the table cannot say (values by position, a key whose reading needs more than its member)
+// keeps its own loop, with one line saying why:
 //     while (readKey(in, key)) {
 //         if (key == "speed") readValue(in, speed);
-//         else { reportUnknownKey(in, key); break; }
+//         else skipUnknownKey(in, key);
 //         in.attributes.clear();
 //     }
-// or, with a field table, readFields(in, *this, fields).
 
 // The base part's version (defaultVersion when it is missing) and its label (not compared).
 int readBaseHeader(BaseInStream& in, int defaultVersion = 0);
 // The next key of a part, any "//" comments skipped; false after consuming "end", and at the end of
 // the input (reported once as a truncated object) or once the stream has failed.
 bool readKey(BaseInStream& in, std::string& key);
-// Reports a key the class does not know and stops the stream, keeping everything read so far.
-void reportUnknownKey(BaseInStream& in, const std::string& key);
+// Reports a key the class does not know and steps over its value, so that the part goes on with its
+// next key. A value whose end cannot be known (an object of a class that is not registered) stops the
+// stream instead, as any unreadable input does: the object keeps what was read.
+void skipUnknownKey(BaseInStream& in, const std::string& key);
+// Reads one value of any kind and throws it away: "NULL", "archetype" and a name, "function" and its
+// arguments, "externalFiles" and its names, a quoted string, an object of a registered class, a
+// container or map (a "size" line, or elements starting on a line after `line`, up to "end"), or a
+// bare token with the numbers that follow it on its line. False once the stream has failed.
+bool skipValue(BaseInStream& in, int line = 0);
 
 // Writing one class part: writeBaseHeader, the base's part, writeBaseEnd; writeField per field; writeEnd.
 // The base's version and name, then an indent and a line end.
@@ -738,7 +779,7 @@ constexpr Field<typename MemberTraits<decltype(Member)>::Class> field(const char
 }
 
 // Keys in any order until "end"; a key may be left out (its field keeps its value); an unknown key is
-// reported and stops the stream. The input attributes are emptied after every key.
+// reported and stepped over (skipUnknownKey). The input attributes are emptied after every key.
 template <class C, std::size_t N>
 BaseInStream& readFields(BaseInStream& in, C& object, const Field<C> (&fields)[N]) {
     std::string key;
@@ -749,11 +790,10 @@ BaseInStream& readFields(BaseInStream& in, C& object, const Field<C> (&fields)[N
                 found = &f;
                 break;
             }
-        if (!found) {
-            reportUnknownKey(in, key);
-            break;
-        }
-        found->read(in, object);
+        if (found)
+            found->read(in, object);
+        else
+            skipUnknownKey(in, key);
         in.attributes.clear();
     }
     return in;

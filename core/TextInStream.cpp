@@ -66,3 +66,22 @@ BaseInStream& TextInStream::readLine() {
         }
     return *this;
 }
+
+bool TextInStream::readQuotedRest(std::string& text, bool& closed) {
+    closed = false;
+    // Characters taken after a pushed-back token would not follow it.
+    if (hasPushedBack() || failed) return false;
+    for (int c = takeChar(); c >= 0; c = takeChar()) {
+        if (c == '\n') ++line;
+        const bool escaped = !text.empty() && text.back() == '\\';
+        text.push_back(static_cast<char>(c));
+        if (c == '"' && !escaped) {
+            const int next = peekChar();
+            if (next < 0 || isSpaceChar(next)) {
+                closed = true;
+                return true;
+            }
+        }
+    }
+    return true;
+}

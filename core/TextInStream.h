@@ -23,6 +23,7 @@ public:
     BaseInStream& read(char& value) override;
     BaseInStream& read(bool& value) override;
     BaseInStream& readLine() override;
+    bool readQuotedRest(std::string& text, bool& closed) override;
 
     int getLine() const override { return line; }
     bool convertsTokensPlainly() const override { return true; }

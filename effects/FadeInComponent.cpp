@@ -35,8 +35,7 @@ void readFadeFields(BaseInStream& in, int version, const char* fadeKey, float& f
             float dropped = 0.0f;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

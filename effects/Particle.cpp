@@ -35,8 +35,7 @@ void Particle::read(BaseInStream& in, int version) {
         } else if (key == "inUse") {
             readValue(in, inUse);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -48,8 +48,7 @@ void Pattern::read(BaseInStream& in, int version) {
             int dropped = 0;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }
@@ -77,8 +76,9 @@ void Pattern::readKindBlock(BaseInStream& in, const PatternField* storedKeys, st
                 break;
             }
         if (!found) {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
+            in.attributes.clear();
+            continue;
         }
         if (found->slot == scaleAfterBlock) {
             readValue(in, heldScale);

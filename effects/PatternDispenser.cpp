@@ -47,8 +47,7 @@ void PatternDispenser::read(BaseInStream& in, int version) {
         } else if (key == "cutOffEnd") {
             readValue(in, cutOffEnd);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

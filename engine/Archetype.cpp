@@ -100,6 +100,24 @@ void Archetype::fail(const std::string& problem) {
         BaseInStream::fail(problem);
 }
 
+void Archetype::warn(const std::string& problem) const {
+    if (source)
+        source->warn(problem);
+    else
+        BaseInStream::warn(problem);
+}
+
+bool Archetype::hadProblems() const { return source ? source->hadProblems() : BaseInStream::hadProblems(); }
+
+bool Archetype::readQuotedRest(std::string& text, bool& closed) {
+    closed = false;
+    if (!source) return false;
+    const std::size_t before = text.size();
+    if (!source->readQuotedRest(text, closed)) return false;
+    if (!recordedTokens.empty()) recordedTokens.back().append(text, before, std::string::npos);
+    return true;
+}
+
 bool Archetype::hasFailed() const { return source ? source->hasFailed() : BaseInStream::hasFailed(); }
 
 const std::string& Archetype::getName() const { return source ? source->getName() : BaseInStream::getName(); }
@@ -138,8 +156,7 @@ void Archetype::read(BaseInStream& in, int version) {
         if (key == "text") {
             readValue(in, text);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -43,7 +43,11 @@ public:
 
     // Failures and positions belong to the stream being captured from.
     void fail(const std::string& problem) override;
+    void warn(const std::string& problem) const override;
     bool hasFailed() const override;
+    bool hadProblems() const override;
+    // Passed on to the source; what it takes is added to the token last recorded.
+    bool readQuotedRest(std::string& text, bool& closed) override;
     const std::string& getName() const override;
     int getLine() const override;
 

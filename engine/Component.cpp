@@ -34,8 +34,7 @@ void readDisabledPart(BaseInStream& in, bool& disabled) {
         if (key == "disabled") {
             readValue(in, disabled);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -192,8 +192,7 @@ void Entity::read(BaseInStream& in, int version) {
             } else if (key == "components") {
                 readComponents();
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
             in.attributes["tweakBar"] = "no";

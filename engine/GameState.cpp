@@ -58,14 +58,13 @@ GameStateHooks& gameStateHooks() {
 
 GameState::GameState(const std::string& levelFile) : levelFileName(levelFile), loadedFrom(levelFile) {
     // The data file holds the first entity id; the copy shipped in Content serves when there is none
-    // of the user's own. Read with the stream's own integer read, since the sentinel states are built
-    // while other units are still being initialised.
+    // of the user's own. Read as any integer value of a data file, so that comments may stand before it.
     std::string found;
     const bool ownFile = findFile("nextID", found);
     FileReader reader(!ownFile && findFile("Content/nextID", found) ? "Content/nextID" : "nextID");
     if (reader.isOpen()) {
         int first = static_cast<int>(nextEntityId);
-        reader.read(first);
+        readValue(reader, first);
         nextEntityId = static_cast<std::uint32_t>(first);
     }
 }
@@ -74,6 +73,8 @@ GameState::~GameState() {
     // Components that look entities up while they are destroyed find none.
     entityIdMap.clear();
     rootEntity = nullptr;
+    // The draw groups refer to their first members: they go first.
+    drawGroups.clear();
     std::unordered_set<Entity*> deleted;
     for (auto it = entities.rbegin(); it != entities.rend(); ++it)
         if (deleted.insert(*it).second) delete *it;
@@ -142,6 +143,7 @@ void GameState::removeEntityById(std::uint32_t id) {
 
 void GameState::deleteEntity(Entity* entity) {
     if (entity == rootEntity) rootEntity = nullptr;
+    if (gameStateHooks().forgetEntity) gameStateHooks().forgetEntity(*this, *entity);
     delete entity;
 }
 
@@ -283,6 +285,8 @@ void GameState::readLevelFile(bool wholeLevel) {
     FileReader reader(source);
     if (!reader.isOpen()) return;  // reported by the reader
     readValue(reader, *this);
+    // Whatever the reader stepped over or stopped at would be lost by overwriting the file.
+    if (reader.hadProblems()) readWithErrors = reader.getPath();
 }
 
 void GameState::load() {
@@ -292,26 +296,25 @@ void GameState::load() {
     resourcesOnly = false;
 }
 
-void GameState::dropDuplicateEntities() {
-    std::unordered_set<std::uint32_t> seen;
-    std::size_t kept = 0;
-    for (Entity* entity : entities) {
-        if (seen.insert(entity->id).second) {
-            entities[kept++] = entity;
-        } else {
-            std::cerr << "Level \"" << getLevelSource() << "\": a second entity with id " << entity->id
-                      << " is dropped" << std::endl;
-            delete entity;
-        }
+void GameState::renumberRepeatedIds() {
+    // Every id read is entered first, so that a fresh id never takes one a later entity holds.
+    std::vector<Entity*> repeated;
+    for (Entity* entity : entities)
+        if (!entityIdMap.emplace(entity->id, entity).second) repeated.push_back(entity);
+    for (Entity* entity : repeated) {
+        const std::uint32_t taken = entity->id;
+        entity->id = allocateEntityId();
+        entityIdMap[entity->id] = entity;
+        std::cerr << "Level \"" << getLevelSource() << "\": entity id " << taken
+                  << " is taken; the later entity with it gets id " << entity->id << std::endl;
     }
-    entities.resize(kept);
 }
 
 void GameState::initialize() {
     CurrentStateScope scope(this);
     readLevelFile(true);
     resourcesOnly = false;
-    dropDuplicateEntities();
+    renumberRepeatedIds();
 
     progressBarStart = 0.8f;
     progressBarEnd = 0.95f;
@@ -352,6 +355,8 @@ void GameState::unload() {
     CurrentStateScope scope(this);
     rootEntity = nullptr;
     started = false;
+    // The draw groups refer to their first members: they go first.
+    drawGroups.clear();
     flushAddedEntities();
     flushRemovedEntities();
     // Deleting an entity may add or remove others; go on until the scene is empty.
@@ -396,7 +401,14 @@ bool GameState::save(const std::string& fileName) {
         writeObject(writer, *this);
         writeOrder = nullptr;
         resourcesOnly = wasResourcesOnly;
-        written = writer.close();
+        bool backedUp = false;
+        if (!readWithErrors.empty() && !backUpFileReadWithErrors(writer.getPath(), readWithErrors, backedUp)) {
+            writer.discard();
+        } else {
+            // The copy holds the file as it was read; later saves may overwrite freely.
+            if (backedUp) readWithErrors.clear();
+            written = writer.close();
+        }
     }
     sendMessage(new Message(25), true);
     return written;
@@ -428,8 +440,7 @@ void GameState::readFirstSection(BaseInStream& in) {
             readValue(in, resourceFileName);
             ++count;
         } else {
-            reportUnknownKey(in, key);
-            return;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
         if (count >= 1) break;
@@ -480,7 +491,7 @@ void GameState::readSecondSection(BaseInStream& in) {
         if (outcome == Outcome::matched) ++count, matchedAny = true;
         if (!matchedAny && !in.hasFailed()) {
             nextToken(in, key);
-            reportUnknownKey(in, key);
+            skipUnknownKey(in, key);
         }
     }
     if (!in.hasFailed()) readLabel(in, "end");

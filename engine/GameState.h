@@ -121,6 +121,9 @@ public:
     Entity* rootEntity = nullptr;  // the first entity of the level (the hero) once initialised
     std::uint32_t nextEntityId = 1;
     std::list<std::shared_ptr<BoxDrawGroup>> drawGroups;
+    // The file the level was last read from when that reading reported problems (keys or classes
+    // stepped over, or reading stopped early); its first overwrite keeps the old file as "<name>.bak".
+    std::string readWithErrors;
 
 private:
     void readFirstSection(BaseInStream& in);
@@ -129,7 +132,7 @@ private:
     void readArchetypeMap(BaseInStream& in);
     void readEntityList(BaseInStream& in);
     void readLevelFile(bool wholeLevel);
-    void dropDuplicateEntities();
+    void renumberRepeatedIds();
     void deleteEntity(Entity* entity);
     const std::vector<GameStateComponent*>& cachedComponents(int key, bool (*matches)(GameStateComponent*));
 
@@ -161,6 +164,8 @@ struct GameStateHooks {
     void (*buildDrawGroups)(GameState& state) = nullptr;
     // Prepares the root entity's Body (its sweep ray) once the level is initialised.
     void (*prepareRootBody)(GameState& state, Entity& root) = nullptr;
+    // Drops what the scene keeps of an entity about to be deleted (the draw groups it owns).
+    void (*forgetEntity)(GameState& state, Entity& entity) = nullptr;
 };
 GameStateHooks& gameStateHooks();
 

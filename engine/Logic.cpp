@@ -65,8 +65,7 @@ void readLogicFields(BaseInStream& in, Logic& logic, int version) {
         if (key == "typeName") {
             readValue(in, logic.typeName);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }
@@ -96,7 +95,6 @@ void readLogicSection(BaseInStream& in, Logic& logic) {
     readLogicFields(in, logic, version);
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }

@@ -95,8 +95,7 @@ void ResourceManager::read(BaseInStream& in, int version) {
             if (key == "resources") {
                 readResourceTable(in);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <typeindex>
 #include <typeinfo>
 #include <unordered_map>
 #include <vector>
@@ -32,7 +33,8 @@ public:
     virtual void clearResources();
 
     // The stored resource of that name. A missing name, or one that holds another kind of resource,
-    // writes one error line and gives a new default T, which the manager keeps until it is destroyed.
+    // writes one error line and gives the manager's default T: one per kind, made at the first miss
+    // and kept until the manager is destroyed, so that a lookup missing every frame costs no memory.
     template <class T>
     T& get(const std::string& name);
 
@@ -54,8 +56,8 @@ private:
     void reportMissing(const std::string& name, const std::type_info& kind, bool present) const;
     void clearTable();
 
-    // Defaults handed out by missed lookups; callers copy them, the manager frees them.
-    std::vector<std::unique_ptr<Resource>> fallbacks;
+    // Defaults handed out by missed lookups, one per kind; callers copy them, the manager frees them.
+    std::unordered_map<std::type_index, std::unique_ptr<Resource>> fallbacks;
 };
 
 template <class T>
@@ -65,7 +67,7 @@ T& ResourceManager::get(const std::string& name) {
         if (T* typed = dynamic_cast<T*>(stored)) return *typed;
     }
     reportMissing(name, typeid(T), stored != nullptr);
-    T* fallback = new T();
-    fallbacks.emplace_back(fallback);
-    return *fallback;
+    std::unique_ptr<Resource>& fallback = fallbacks[std::type_index(typeid(T))];
+    if (!fallback) fallback = std::make_unique<T>();
+    return static_cast<T&>(*fallback);
 }

@@ -130,7 +130,6 @@ void Animation::read(BaseInStream& in, int version) {
     }
     // The record closes with "end".
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }

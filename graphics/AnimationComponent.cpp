@@ -43,8 +43,7 @@ void AnimationComponent::read(BaseInStream& in, int version) {
     while (readKey(in, key)) {
         if (key == "currentAnimationName") readValue(in, currentAnimationName);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -19,8 +19,9 @@ BoxDrawGroup::BoxDrawGroup(const std::vector<Entity*>& members) {
     if (first == nullptr) return;
 
     graphics = *first->graphics;
-    // The group belongs to no entity: an owner kept here would dangle once the member is deleted.
-    graphics.owner = nullptr;
+    // The first member owns the group's look, so that its patterns centre on it and the dispenser
+    // reach test has a position; the scene drops the group before that member is deleted.
+    graphics.owner = first;
     graphics.drawGroup = 0;
 
     const Model merged = Model::createBoxGroup(transforms);

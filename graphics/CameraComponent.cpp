@@ -57,8 +57,7 @@ void CameraComponent::read(BaseInStream& in, int version) {
         else if (key == "targetEntity")
             readValue(in, targetEntity);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
     }
 }

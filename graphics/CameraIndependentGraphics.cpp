@@ -17,7 +17,7 @@ void CameraIndependentGraphics::read(BaseInStream& in, int version) {
     Graphics::read(in, graphicsVersion);
     // The class part holds nothing but the Graphics part: only its closing "end" may follow.
     std::string key;
-    if (readKey(in, key)) reportUnknownKey(in, key);
+    while (readKey(in, key)) skipUnknownKey(in, key);
 }
 
 void CameraIndependentGraphics::write(BaseOutStream& out, int version) {

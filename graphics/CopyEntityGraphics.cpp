@@ -30,8 +30,7 @@ void CopyEntityGraphics::read(BaseInStream& in, int version) {
         if (key == "idToCopy") {
             readValue(in, idToCopy);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -113,8 +113,7 @@ void FontSheetGraphics::read(BaseInStream& in, int version) {
         if (key == "fontName") readValue(in, sheet.fontName);
         else if (key == "text") readValue(in, text);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

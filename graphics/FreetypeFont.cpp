@@ -388,8 +388,7 @@ void FreetypeFont::read(BaseInStream& in, int version) {
         if (key == "fileName") readValue(in, fileName);
         else if (key == "faceIndex") readValue(in, faceIndex);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

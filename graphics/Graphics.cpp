@@ -212,8 +212,7 @@ void Graphics::readFields(BaseInStream& in, int version) {
             } else if (key == "drawGroup") {
                 readValue(in, drawGroup);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

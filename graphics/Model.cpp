@@ -182,8 +182,7 @@ void Model::read(BaseInStream& in, int version) {
             } else if (key == "indexArray") {
                 readValue(in, indices);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }
@@ -260,8 +259,7 @@ void Vertex::read(BaseInStream& in, int version) {
         } else if (key == "texY") {
             readValue(in, texY);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -193,8 +193,7 @@ void PatternShader::read(BaseInStream& in, int version) {
     // The record's own part holds nothing more than its closing "end".
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 

@@ -141,8 +141,7 @@ void PerspectiveCamera::read(BaseInStream& in, int version) {
         else if (key == "zNear") readValue(in, zNear);
         else if (key == "zFar") readValue(in, zFar);
         else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -141,8 +141,7 @@ void Program::readProgramFields(BaseInStream& in, int version) {
             if (key == "fileNameFragment") readValue(in, fragmentFile);
             else if (key == "fileNameVertex") readValue(in, vertexFile);
             else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

@@ -35,9 +35,14 @@ void buildDrawGroupsHook(GameState& state) {
     for (auto& group : buildBoxDrawGroups(state.entities)) state.drawGroups.push_back(std::move(group));
 }
 
+void forgetEntityHook(GameState& state, Entity& entity) {
+    state.drawGroups.remove_if([&entity](const auto& group) { return group && group->graphics.owner == &entity; });
+}
+
 const bool sceneHooksInstalled = [] {
     gameStateHooks().drawScene = &drawSceneHook;
     gameStateHooks().buildDrawGroups = &buildDrawGroupsHook;
+    gameStateHooks().forgetEntity = &forgetEntityHook;
     return true;
 }();
 

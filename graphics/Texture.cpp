@@ -202,8 +202,7 @@ void readTextureFields(BaseInStream& in, Texture& texture, int version) {
             else if (key == "maxX") readValue(in, rect.maxX);
             else if (key == "maxY") readValue(in, rect.maxY);
             else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

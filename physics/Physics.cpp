@@ -112,8 +112,7 @@ void Physics::read(BaseInStream& in, int version) {
     GameStateComponent::read(in, baseVersion);
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 

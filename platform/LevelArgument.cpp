@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "core/FileLookup.h"
 #include "core/FileReader.h"
 #include "core/FileWriter.h"
 #include "core/PngFile.h"
@@ -17,7 +18,9 @@ bool applyLevelArgument(const std::vector<std::string>& arguments, const std::st
                       << std::endl;
             return false;
         }
-        return writeFileAtomically(startingState, level.getText());
+        // At the path as given (which the lookup tries first), in native form: settings name paths
+        // with backslashes.
+        return writeFileAtomically(toNativePath(startingState), level.getText());
     }
     return false;
 }

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <string>
 
 #include "engine/ClickMessage.h"
 #include "engine/EventHandler.h"
@@ -41,6 +42,16 @@ bool SdlPlatform::startVideo() {
     if (videoStarted) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::cerr << "error: could not start the video system: " << SDL_GetError() << std::endl;
+        return false;
+    }
+    // Without a display SDL falls back to a driver that shows nothing: the game would run unseen at full
+    // load. Only a caller that asked for such a driver (tests) gets it.
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const std::string current = driver ? driver : "";
+    if ((requested == nullptr || *requested == 0) && (current == "offscreen" || current == "dummy")) {
+        std::cerr << "error: there is no display to show the game on (script/run starts a virtual one)" << std::endl;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
     videoStarted = true;

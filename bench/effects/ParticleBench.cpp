@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
+#include "core/FileLookup.h"
 #include "effects/ParticleEmitter.h"
 #include "engine/Entity.h"
 #include "engine/GameState.h"
@@ -131,6 +133,12 @@ bool openContext() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string found;
+    if (!findFile("Content/Resources/graphics.res", found)) {
+        std::fprintf(stderr, "particle benchmark: \"Content\" is neither in the working folder nor beside the program; "
+                             "not run\n");
+        return 1;
+    }
     if (!openContext()) {
         std::fprintf(stderr, "particle benchmark: no GL context (SDL_VIDEODRIVER=offscreen?)\n");
         return 1;

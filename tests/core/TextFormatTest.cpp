@@ -169,10 +169,12 @@ TEST_F(TextFormat, ScalarsRoundTrip) {
 TEST_F(TextFormat, StringsThatNeedQuotingRoundTrip) {
     const std::vector<std::string> samples = {
         "plain", "two words", "", " ", " leading blank", "trailing blank ", std::string("\0nul inside", 11), "a\tb", "line\nbreak", "cr\rhere", "\"leading quote",
-        "inner \"quoted\" words", "ends with backslash\\", "C:\\textures\\new file.png", "back\\slash", "slash\\\nthen line end", "\\\t",
+        "inner \"quoted\" words", "C:\\textures\\new file.png", "back\\slash", "slash\\\nthen line end", "\\\t",
         "end", "NULL", "size", "function", "externalFiles", "archetype", "//comment", "\"", "\\\"", "a\\\\b c",
     };
     for (const std::string& sample : samples) EXPECT_EQ(roundTrip(sample), sample) << toText(sample);
+    // Inside quotes a backslash before the closing quote would escape it: such backslashes become '/'.
+    EXPECT_EQ(roundTrip(std::string("My Levels\\")), "My Levels/");
 }
 
 TEST_F(TextFormat, StringWritingFollowsTheBlankRules) {
@@ -187,7 +189,7 @@ TEST_F(TextFormat, StringWritingFollowsTheBlankRules) {
     fromText(toText(std::string("a ")), value);
     EXPECT_EQ(value, "a ");
     fromText(toText(std::string("a  b")), value);
-    EXPECT_EQ(value, "a b") << "white space between the tokens of a quoted string reads as one blank";
+    EXPECT_EQ(value, "a  b") << "white space inside quotes reads back as it stands";
 }
 
 TEST_F(TextFormat, QuotedStringsAreJoinedAndUnescaped) {
@@ -195,7 +197,7 @@ TEST_F(TextFormat, QuotedStringsAreJoinedAndUnescaped) {
     fromText("\"\"", value);
     EXPECT_EQ(value, "");
     fromText("\"one two\tthree\"", value);
-    EXPECT_EQ(value, "one two three");
+    EXPECT_EQ(value, "one two\tthree");
     fromText("\"a \\\" b\"", value);
     EXPECT_EQ(value, "a \" b");
     fromText("\" x\"", value);
@@ -204,10 +206,11 @@ TEST_F(TextFormat, QuotedStringsAreJoinedAndUnescaped) {
     EXPECT_EQ(value, "path\\with\\my\\special\\letters") << "a backslash before another letter stays";
 }
 
-TEST_F(TextFormat, UnterminatedQuotedStringEndsAtTheEndOfInput) {
+TEST_F(TextFormat, UnterminatedQuotedStringIsReportedAndLeavesTheValue) {
     std::string value;
+    value = "before";
     const std::string errors = fromText("\"never closed words", value);
-    EXPECT_EQ(value, "never closed words");
+    EXPECT_EQ(value, "before") << "a string cut short is not taken";
     EXPECT_EQ(lineCount(errors), 1);
     EXPECT_NE(errors.find("quoted string"), std::string::npos);
 }
@@ -793,31 +796,33 @@ TEST_F(TextFormat, FieldWritersAndReadersEmptyTheAttributesAfterEachField) {
 
 // --- Readers that must stop ---
 
-TEST_F(TextFormat, UnknownKeyIsReportedWithFileAndTokenAndKeepsWhatWasRead) {
+TEST_F(TextFormat, UnknownKeyIsReportedWithFileAndTokenAndSkippedWithItsValue) {
     CoreTestLeaf leaf;
     const std::string errors =
         fromText("CoreTestLeaf 2 0 Item end count 4\n speeed 3 label after end", leaf, "Content/thing.txt");
     EXPECT_EQ(leaf.count, 4);
-    EXPECT_EQ(leaf.label, "leaf") << "nothing after the unknown key is read";
-    EXPECT_EQ(errors, "Error reading \"Content/thing.txt\" line 2: unknown key \"speeed\"\n");
+    EXPECT_EQ(leaf.label, "after") << "the keys after the unknown one are read";
+    EXPECT_EQ(errors, "Error reading \"Content/thing.txt\" line 2: unknown key \"speeed\" is skipped with its value\n");
 }
 
-TEST_F(TextFormat, UnknownKeyInsideANestedObjectStopsEveryLevelWithOneMessage) {
+TEST_F(TextFormat, UnknownKeyInsideANestedObjectIsSkippedAndEveryLevelGoesOn) {
     CoreTestNode node;
     const std::string errors =
         fromText("CoreTestNode 1 0 Item end children CoreTestLeaf 2 0 Item bogus 1 end end end tags x end end", node);
     EXPECT_EQ(lineCount(errors), 1) << errors;
-    EXPECT_TRUE(node.tags.empty());
+    EXPECT_EQ(node.children.size(), 1u);
+    EXPECT_EQ(node.tags, std::list<std::string>{"x"});
 }
 
-TEST_F(TextFormat, EveryTruncationOfAValidTextEndsWithAtMostOneMessage) {
+TEST_F(TextFormat, EveryTruncationOfAValidTextEndsWithAtMostTwoMessages) {
     CoreTestNode original;
     fillSample(original);
     const std::string text = toText(original);
     for (std::size_t length = 0; length < text.size(); ++length) {
         CoreTestNode node;
         const std::string errors = fromText(text.substr(0, length), node);
-        EXPECT_LE(lineCount(errors), 1) << "length " << length << "\n" << errors;
+        // A key cut short is stepped over as unknown before the end of the input is met.
+        EXPECT_LE(lineCount(errors), 2) << "length " << length << "\n" << errors;
         const bool cutSomething = text.find_first_not_of(" \t\n", length) != std::string::npos;
         if (cutSomething && text.substr(0, length).find_first_not_of(" \t\n") != std::string::npos) {
             EXPECT_NE(errors, "") << "a cut text is reported: length " << length << "\n[" << text.substr(length > 40 ? length - 40 : 0, 40) << "]";

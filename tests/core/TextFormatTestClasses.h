@@ -33,8 +33,7 @@ struct CoreTestItem {
             if (key == "disabled")
                 readValue(in, disabled);
             else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }
@@ -171,8 +170,7 @@ struct CoreTestStranger {
             if (key == "value")
                 readValue(in, value);
             else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
         }
     }
@@ -196,8 +194,7 @@ struct CoreTestOffset : CoreTestPadding, CoreTestItem {
             if (key == "extra")
                 readValue(in, extra);
             else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
         }
     }

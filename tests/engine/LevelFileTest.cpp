@@ -2,6 +2,9 @@
 // loading again without a byte changing; the faults a level file may carry.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
+
 #include <sstream>
 
 #include "SceneTestSupport.h"
@@ -258,7 +261,7 @@ TEST_F(LevelFileTest, ALevelFromATemporaryFileStillRestarts) {
     EXPECT_NE(errors.find("not saved"), std::string::npos) << errors;
 }
 
-TEST_F(LevelFileTest, DuplicateIdsAreReportedAndTheLaterEntitiesDestroyed) {
+TEST_F(LevelFileTest, RepeatedIdsAreReportedAndTheLaterEntitiesGetFreshIds) {
     const std::string source = file("dups.lvl",
                                     "Editor 2 resourceFileName x end entities "
                                     "Entity 1 id 1 components CountingComponent 3 0 Component disabled 0 end count 1 "
@@ -271,13 +274,25 @@ TEST_F(LevelFileTest, DuplicateIdsAreReportedAndTheLaterEntitiesDestroyed) {
     const int aliveBefore = CountingComponent::alive;
     const std::string errors = capturedErrors([&] {
         withLevel(source, [&](GameState& state) {
-            ASSERT_EQ(state.entities.size(), 2u);
+            ASSERT_EQ(state.entities.size(), 4u) << "every entity read is kept";
             EXPECT_EQ(state.entities[0]->getComponent<CountingComponent>()->count, 1);
-            EXPECT_EQ(CountingComponent::alive, aliveBefore + 1);
-            EXPECT_EQ(findEntityById(1), state.entities[0]);
+            EXPECT_EQ(state.entities[3]->getComponent<CountingComponent>()->count, 3);
+            EXPECT_EQ(CountingComponent::alive, aliveBefore + 3);
+            EXPECT_EQ(findEntityById(1), state.entities[0]) << "the first holder keeps its id";
+            EXPECT_EQ(findEntityById(2), state.entities[2]);
+            std::set<std::uint32_t> ids;
+            for (Entity* entity : state.entities) {
+                ids.insert(entity->id);
+                EXPECT_EQ(findEntityById(entity->id), entity);
+            }
+            EXPECT_EQ(ids.size(), 4u);
         });
     });
-    EXPECT_NE(errors.find("id 1"), std::string::npos) << errors;
+    // One line for each entity that got a fresh id.
+    int freshIds = 0;
+    const std::string line = "entity id 1 is taken; the later entity with it gets id ";
+    for (std::size_t at = errors.find(line); at != std::string::npos; at = errors.find(line, at + 1)) ++freshIds;
+    EXPECT_EQ(freshIds, 2) << errors;
     EXPECT_EQ(CountingComponent::alive, aliveBefore);
 }
 

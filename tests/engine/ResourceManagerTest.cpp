@@ -134,15 +134,18 @@ TEST_F(ResourceManagerTest, NullAndForeignEntriesAreReportedAndSkipped) {
     EXPECT_EQ(state.get<TestTexture>("good").handle, 8);
 }
 
-TEST_F(ResourceManagerTest, AMissingNameGivesADefaultEachTime) {
+TEST_F(ResourceManagerTest, MissedLookupsShareOneDefaultPerKind) {
     std::string errors = capturedErrors([&] {
         TestTexture& first = state.get<TestTexture>("nothing");
-        TestTexture& second = state.get<TestTexture>("nothing");
-        EXPECT_NE(&first, &second);
+        TestTexture& second = state.get<TestTexture>("other");
+        EXPECT_EQ(&first, &second) << "a lookup missing every frame does not grow memory";
         EXPECT_EQ(first.handle, 0);
+        TestSound& sound = state.get<TestSound>("nothing");
+        EXPECT_NE(static_cast<void*>(&sound), static_cast<void*>(&first)) << "each kind has its own default";
+        EXPECT_EQ(&state.get<TestSound>("again"), &sound);
     });
     const std::string line = "error: tried to load a resource that doesn't exist\n";
-    EXPECT_EQ(errors, line + line);
+    EXPECT_EQ(errors, line + line + line + line);
     EXPECT_TRUE(state.resources.empty());
 }
 

@@ -60,8 +60,7 @@ public:
             if (key == "count") {
                 readValue(in, count);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }
@@ -103,8 +102,7 @@ public:
             if (key == "speed") {
                 readValue(in, speed);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }
@@ -161,8 +159,7 @@ public:
             if (key == "handle") {
                 readValue(in, handle);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

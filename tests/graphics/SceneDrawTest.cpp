@@ -274,7 +274,7 @@ TEST_F(SceneDrawTest, DrawGroupsMergeByKeyInAscendingOrder) {
     EXPECT_EQ(three.graphics.diffuseColor, Vector4(1, 0, 0, 1));
     EXPECT_EQ(three.graphics.drawGroup, 0);
     EXPECT_TRUE(three.graphics.modelName.empty());
-    EXPECT_EQ(three.graphics.owner, nullptr);
+    EXPECT_EQ(three.graphics.owner, first);
     ASSERT_NE(three.graphics.model, nullptr);
     EXPECT_EQ(three.graphics.model->getIndexCount(), 72);
     // Unit spheres at x = 10 and -10 are drawn as boxes from (-11, -1, -1) to (11, 1, 1).

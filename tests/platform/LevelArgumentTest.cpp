@@ -2,6 +2,7 @@
 // the first level's file; anything else leaves that file alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -73,6 +74,15 @@ TEST_F(LevelArgumentTest, APictureAfterAPlainOneStillCounts) {
     const std::string level = picture("level.png", "level text");
     EXPECT_TRUE(applyLevelArgument({plain, level}, startingState));
     EXPECT_EQ("level text", startingStateText());
+
+    // The setting as data files write paths, with backslashes: the same file is replaced.
+    std::string backslashed = startingState;
+    std::replace(backslashed.begin(), backslashed.end(), '/', '\\');
+    const std::string other = picture("other.png", "other level text");
+    EXPECT_TRUE(applyLevelArgument({other}, backslashed));
+    EXPECT_EQ("other level text", startingStateText());
+    for (const auto& entry : fs::directory_iterator(fs::current_path()))
+        EXPECT_EQ(entry.path().filename().string().find('\\'), std::string::npos) << entry.path();
 }
 
 TEST_F(LevelArgumentTest, AFolderThatIsNotThereLosesNothingAndIsReported) {
