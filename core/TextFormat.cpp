@@ -644,6 +644,8 @@ bool skipValue(BaseInStream& in, int anchorLine) {
     return true;
 }
 
+void reportUnknownKey(BaseInStream& in, const std::string& key) { in.fail("unknown key \"" + key + "\""); }
+
 void skipUnknownKey(BaseInStream& in, const std::string& key) {
     in.warn("unknown key \"" + key + "\" is skipped with its value");
     skipValue(in, in.getLine());

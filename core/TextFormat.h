@@ -727,6 +727,9 @@ void skipUnknownKey(BaseInStream& in, const std::string& key);
 // container or map (a "size" line, or elements starting on a line after `line`, up to "end"), or a
 // bare token with the numbers that follow it on its line. False once the stream has failed.
 bool skipValue(BaseInStream& in, int line = 0);
+// Reports a key the class does not know and stops the stream, keeping what was read: for a loop that
+// leaves right after it. Parts use skipUnknownKey (or readFields), which go on.
+void reportUnknownKey(BaseInStream& in, const std::string& key);
 
 // Writing one class part: writeBaseHeader, the base's part, writeBaseEnd; writeField per field; writeEnd.
 // The base's version and name, then an indent and a line end.

@@ -47,8 +47,7 @@ void AutoSaveComponent::read(BaseInStream& in, int version) {
             int dropped = 0;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -52,8 +52,7 @@ void ColorMode::read(BaseInStream& in, int) {
     readBasePart(in, false);
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 

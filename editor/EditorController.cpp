@@ -54,8 +54,7 @@ void EditorController::read(BaseInStream& in, int version) {
             PerspectiveCamera dropped;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -127,8 +127,7 @@ void EditorState::readEditorStatePart(BaseInStream& in) {
         if (key == "lastGrowSize") {
             readValue(in, lastGrowSize);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -110,8 +110,7 @@ void ModifyMode::read(BaseInStream& in, int version) {
         if (key == "entityId") {
             readValue(in, entityId);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

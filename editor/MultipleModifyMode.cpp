@@ -67,8 +67,7 @@ void MultipleModifyMode::read(BaseInStream& in, int) {
             selectedEntities.clear();
             readValue(in, selectedEntities);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

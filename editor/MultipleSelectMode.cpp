@@ -52,8 +52,7 @@ void MultipleSelectMode::read(BaseInStream& in, int) {
             selectedEntities.clear();
             readValue(in, selectedEntities);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

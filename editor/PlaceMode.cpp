@@ -80,8 +80,7 @@ void PlaceMode::read(BaseInStream& in, int version) {
             int dropped = 0;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -39,8 +39,7 @@ void State::read(BaseInStream& in, int version) {
             float dropped = 0.0f;
             readValue(in, dropped);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }
@@ -89,8 +88,7 @@ void StateMachine::readMachine(BaseInStream& in, int version) {
             } else if (key == "nextState") {
                 readStatePointer(in, nextState);
             } else {
-                reportUnknownKey(in, key);
-                break;
+                skipUnknownKey(in, key);
             }
             in.attributes.clear();
         }

@@ -19,8 +19,7 @@ EndGameReward::~EndGameReward() { collisionHandle.release(); }
 void EndGameReward::read(BaseInStream& in, int version) {
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 
