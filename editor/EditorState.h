@@ -51,7 +51,7 @@ public:
     EditorController* getController() const;
 
     // A right click calls this. The property bars open here: the mode frees the cursor for them
-    // (toggleCaptureForBars) and shows its bar. Nothing yet.
+    // (toggleCaptureForBars) and shows its bar. Nothing in modes without bars.
     virtual void openPropertyBars() {}
     // The first right click frees the cursor, the next captures it again.
     static void toggleCaptureForBars();

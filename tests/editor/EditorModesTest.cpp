@@ -10,6 +10,7 @@
 #include "editor/MultipleModifyMode.h"
 #include "editor/MultipleSelectMode.h"
 #include "editor/PlaceMode.h"
+#include "editor/UndoRecord.h"
 #include "engine/MouseMoveMessage.h"
 #include "physics/Capsule.h"
 #include "physics/OBB.h"
@@ -314,6 +315,11 @@ TEST_F(EditorScene, ModifyModeEditsOneEntityAndLeavesOneRecordPerVisit) {
         expectNear(Vector4(-10, 0, 0, 1), position(4));
         EXPECT_EQ(3u, entity(4)->components.size());
         EXPECT_TRUE(entity(4)->components.back()->disabled);
+        // The patrol runs from where the entity was entered to where it was moved.
+        const std::string text = entityToText(entity(4));
+        EXPECT_NE(std::string::npos, text.find("startPosition -10 0 0 1")) << text;
+        EXPECT_EQ(std::string::npos, text.find("endPosition -10 0 0 1")) << text;
+        EXPECT_NE(std::string::npos, text.find("endPosition -6.5")) << text;
     } else {
         EXPECT_NE(std::string::npos, report.find("PatrollingComponent"));
         EXPECT_EQ(2u, entity(4)->components.size());
