@@ -349,6 +349,10 @@ def first_level(game_binary, repo, tmp):
         check(shot.share(0, HEIGHT - 200, WIDTH, HEIGHT, is_floor) > 0.8,
               "no floor along the bottom: " + keep(shot, tmp, "start"))
         check(shot.share(0, 0, WIDTH, 60, is_black) > 0.95, "the sky is not empty: " + keep(shot, tmp, "start"))
+        # The HUD over the level: the score-sphere count in gold low on the left, the hero's speed in
+        # white high on the right.
+        check(shot.share(30, 680, 140, 745, is_gold, 2) > 0.02, "no sphere count on the HUD: " + keep(shot, tmp, "start"))
+        check(shot.share(830, 65, 995, 135, is_white, 2) > 0.02, "no speed on the HUD: " + keep(shot, tmp, "start"))
         # The hero's dispenser casts cyan rings onto the floor round it, and only within its reach: the
         # floor beside the hero carries them, the floor far from it none.
         check(shot.share(cx - 180, cy - 4, cx - 60, cy + 116, is_cyan, 2) > 0.05,
