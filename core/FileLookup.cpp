@@ -84,5 +84,12 @@ bool findFile(const std::string& name, std::string& outPath) {
 }
 
 std::string readFileToString(std::istream& in) {
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // A folder opens like a file and throws on the first read: it reads as nothing, and the stream
+    // is left failed for the caller to report.
+    try {
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        in.setstate(std::ios::failbit);
+        return std::string();
+    }
 }

@@ -23,7 +23,9 @@ std::string readShaderSource(const std::string& name) {
         std::cerr << "Could not open file \"" << path << "\": " << std::strerror(errno) << std::endl;
         return std::string();
     }
-    return readFileToString(in);
+    std::string source = readFileToString(in);
+    if (in.fail() && !in.eof()) std::cerr << "Could not read file \"" << path << "\": it is not a readable file" << std::endl;
+    return source;
 }
 
 }  // namespace

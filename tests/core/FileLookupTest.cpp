@@ -162,4 +162,9 @@ TEST(ReadFileToStringTest, ReadsEverythingLeftIncludingNulAndNewlines) {
 
     std::istringstream empty("");
     EXPECT_EQ(readFileToString(empty), "");
+
+    // A folder opens like a file but cannot be read: nothing, and a failed stream instead of a throw.
+    std::ifstream folder(std::filesystem::temp_directory_path(), std::ios::binary);
+    EXPECT_EQ(readFileToString(folder), "");
+    EXPECT_TRUE(folder.fail());
 }
