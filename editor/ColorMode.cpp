@@ -41,10 +41,7 @@ void copyMaterial(Graphics& target, const Graphics& source) {
 
 }  // namespace
 
-ColorMode::~ColorMode() {
-    if (entered && mouseCaptured) setMouseCaptured(false);
-    tweakBar.reset();
-}
+ColorMode::~ColorMode() { tweakBar.reset(); }
 
 State* ColorMode::clone() const { return new ColorMode(*this); }
 

@@ -179,6 +179,15 @@ TEST_F(EditorScene, TheMachineIsSavedWithTheLevelAndReadBackPending) {
     EXPECT_EQ(twin, twin->currentState->machine);
     EXPECT_TRUE(twin->undoStack.empty());
     EXPECT_EQ(0u, static_cast<PlaceMode*>(twin->currentState)->cursorEntityId);
+
+    // A Place mode holding an entity to show: its copy holds a copy, so each deletes its own.
+    auto* shown = new Entity(*entity(2));
+    auto original = std::make_unique<PlaceMode>(shown);
+    std::unique_ptr<State> duplicate(original->clone());
+    auto* copied = static_cast<PlaceMode*>(duplicate.get());
+    ASSERT_NE(nullptr, copied->pendingEntity);
+    EXPECT_NE(shown, copied->pendingEntity);
+    EXPECT_EQ(shown->components.size(), copied->pendingEntity->components.size());
 }
 
 TEST_F(EditorScene, SavingKeepsTheCursorOutOfTheFileAndTheLevelReadsBackIntoPlaceMode) {
