@@ -37,31 +37,19 @@ bool Configuration::save() const {
     return writer.close();
 }
 
-void Configuration::read(BaseInStream& in, int) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "bools")
-            readValue(in, bools);
-        else if (key == "ints")
-            readValue(in, ints);
-        else if (key == "floats")
-            readValue(in, floats);
-        else if (key == "strings")
-            readValue(in, strings);
-        else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
-}
+namespace {
+// The sections of the settings file, in the order they are written.
+const Field<Configuration> configurationFields[] = {
+    field<&Configuration::bools>("bools"),
+    field<&Configuration::ints>("ints"),
+    field<&Configuration::floats>("floats"),
+    field<&Configuration::strings>("strings"),
+};
+}  // namespace
 
-void Configuration::write(BaseOutStream& out, int) const {
-    writeField(out, "bools", bools);
-    writeField(out, "ints", ints);
-    writeField(out, "floats", floats);
-    writeField(out, "strings", strings);
-    writeEnd(out);
-}
+void Configuration::read(BaseInStream& in, int) { readFields(in, *this, configurationFields); }
+
+void Configuration::write(BaseOutStream& out, int) const { writeFields(out, *this, configurationFields); }
 
 namespace {
 template <class M>

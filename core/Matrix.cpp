@@ -136,6 +136,7 @@ void Matrix::read(BaseInStream& in, int version) {
         return;
     }
     static const char* const keys[4] = {"column0", "column1", "column2", "column3"};
+    // Hand-written: the four column keys index one array.
     std::string key;
     while (readKey(in, key)) {
         int column = -1;

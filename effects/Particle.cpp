@@ -27,22 +27,13 @@ Particle::Particle(const Particle& other) : Particle(other.entity, other.inUse) 
 
 Particle::~Particle() = default;
 
-void Particle::read(BaseInStream& in, int version) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "entity") {
-            readValue(in, entity);
-        } else if (key == "inUse") {
-            readValue(in, inUse);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+const auto& Particle::fields() {
+    static constexpr Field<Particle> table[] = {field<&Particle::entity>("entity"), field<&Particle::inUse>("inUse")};
+    return table;
 }
 
+void Particle::read(BaseInStream& in, int version) { readFields(in, *this, fields()); }
+
 void Particle::write(BaseOutStream& out, int version) {
-    writeField(out, "entity", entity);
-    writeField(out, "inUse", inUse);
-    writeEnd(out);
+    writeFields(out, *this, fields());
 }

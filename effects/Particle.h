@@ -23,6 +23,8 @@ public:
     // "entity" (the entity as an object) and "inUse", then "end".
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version);
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
 
     Entity entity;
     bool inUse = false;

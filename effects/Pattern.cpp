@@ -37,6 +37,7 @@ Pattern::Pattern() : parameters{1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f},
 Pattern::~Pattern() = default;
 
 void Pattern::read(BaseInStream& in, int version) {
+    // Hand-written: version 0 files still carry the cut-offs, which are read and dropped.
     std::string key;
     while (readKey(in, key)) {
         if (key == "color") {
@@ -67,6 +68,7 @@ void Pattern::readKindBlock(BaseInStream& in, const PatternField* storedKeys, st
 
     bool haveScale = false;
     float heldScale = 0.0f;
+    // Hand-written: each kind's keys come from its own table of parameter slots.
     std::string key;
     while (readKey(in, key)) {
         const PatternField* found = nullptr;

@@ -31,32 +31,26 @@ void PatternDispenser::setPattern(Pattern* newPattern) {
     pattern = newPattern;
 }
 
-void PatternDispenser::read(BaseInStream& in, int version) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "pattern") {
-            // Read through an owning pointer: a replaced pattern, or one read as "NULL", is deleted.
-            std::unique_ptr<Pattern> held(pattern);
-            pattern = nullptr;
-            readValue(in, held);
-            pattern = held.release();
-        } else if (key == "affectOwner") {
-            readValue(in, affectOwner);
-        } else if (key == "cutOffStart") {
-            readValue(in, cutOffStart);
-        } else if (key == "cutOffEnd") {
-            readValue(in, cutOffEnd);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+const auto& PatternDispenser::fields() {
+    static constexpr Field<PatternDispenser> table[] = {
+        {"pattern", 7,
+         [](BaseInStream& in, PatternDispenser& dispenser) {
+             // Read through an owning pointer: a replaced pattern, or one read as "NULL", is deleted.
+             std::unique_ptr<Pattern> held(dispenser.pattern);
+             dispenser.pattern = nullptr;
+             readValue(in, held);
+             dispenser.pattern = held.release();
+         },
+         [](BaseOutStream& out, const PatternDispenser& dispenser) { writeValue(out, dispenser.pattern); }},
+        field<&PatternDispenser::affectOwner>("affectOwner"),
+        field<&PatternDispenser::cutOffStart>("cutOffStart"),
+        field<&PatternDispenser::cutOffEnd>("cutOffEnd"),
+    };
+    return table;
 }
 
+void PatternDispenser::read(BaseInStream& in, int version) { readFields(in, *this, fields()); }
+
 void PatternDispenser::write(BaseOutStream& out, int version) {
-    writeField(out, "pattern", pattern);
-    writeField(out, "affectOwner", affectOwner);
-    writeField(out, "cutOffStart", cutOffStart);
-    writeField(out, "cutOffEnd", cutOffEnd);
-    writeEnd(out);
+    writeFields(out, *this, fields());
 }

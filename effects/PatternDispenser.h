@@ -24,6 +24,8 @@ public:
     // and "disabled" are never stored, so a dispenser read from a file starts enabled.
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
 
     // Takes ownership of the pattern (null for none); the previous one is deleted unless it is the
     // very pattern passed in.

@@ -28,6 +28,8 @@ void* instantiateByName(BaseInStream& in, const std::string& name, const Type*& 
 
 const bool instantiatorInstalled = (setArchetypeInstantiator(&instantiateByName), true);
 
+const Field<Archetype> archetypeFields[] = {field<&Archetype::text>("text")};
+
 }  // namespace
 
 Archetype::~Archetype() = default;
@@ -151,15 +153,7 @@ void Archetype::read(BaseInStream& in, int version) {
         recordedTokens.clear();
         return;
     }
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "text") {
-            readValue(in, text);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, archetypeFields);
     std::istringstream definition(text);
     IStreamWrapper wrapper(definition, "archetype text");
     className.clear();
@@ -167,6 +161,5 @@ void Archetype::read(BaseInStream& in, int version) {
 }
 
 void Archetype::write(BaseOutStream& out, int) const {
-    writeField(out, "text", text);
-    writeEnd(out);
+    writeFields(out, *this, archetypeFields);
 }

@@ -184,6 +184,7 @@ void Entity::read(BaseInStream& in, int version) {
     } else {
         std::string key;
         in.attributes["tweakBar"] = "no";
+        // Hand-written: the id travels as a signed number, and every key carries the "tweakBar" attribute.
         while (readKey(in, key)) {
             if (key == "id") {
                 int value = static_cast<int>(id);

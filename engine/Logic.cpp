@@ -55,20 +55,16 @@ void Logic::write(BaseOutStream& out, int version) { writeLogicFields(out, *this
 
 void Logic::update(float) {}
 
+namespace {
+const Field<Logic> logicFields[] = {field<&Logic::typeName>("typeName")};
+}  // namespace
+
 void readLogicFields(BaseInStream& in, Logic& logic, int version) {
     if (version >= 1) {
         readBaseHeader(in);
         readComponentFields(in, logic);
     }
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "typeName") {
-            readValue(in, logic.typeName);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, logic, logicFields);
     logic.logicType = logicTypeFromName(logic.typeName);
 }
 
@@ -78,8 +74,7 @@ void writeLogicFields(BaseOutStream& out, Logic& logic, int version) {
         writeComponentFields(out, logic);
         writeBaseEnd(out);
     }
-    writeField(out, "typeName", logic.typeName);
-    writeEnd(out);
+    writeFields(out, logic, logicFields);
     logic.logicType = logicTypeFromName(logic.typeName);
 }
 

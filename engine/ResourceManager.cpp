@@ -90,6 +90,7 @@ void ResourceManager::read(BaseInStream& in, int version) {
     if (version == 0) {
         readResourceTable(in);
     } else {
+        // Hand-written: "resources" is the table's own reader, not a member.
         std::string key;
         while (readKey(in, key)) {
             if (key == "resources") {

@@ -36,25 +36,24 @@ AnimationComponent* AnimationComponent::clone() const {
     return new AnimationComponent(*this);
 }
 
+const auto& AnimationComponent::fields() {
+    static constexpr Field<AnimationComponent> table[] = {
+        field<&AnimationComponent::currentAnimationName>("currentAnimationName"),
+    };
+    return table;
+}
+
 void AnimationComponent::read(BaseInStream& in, int version) {
     readBaseHeader(in);
     readComponentFields(in, *this);
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "currentAnimationName") readValue(in, currentAnimationName);
-        else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, fields());
 }
 
 void AnimationComponent::write(BaseOutStream& out, int version) {
     writeBaseHeader(out, 0, "Component");
     writeComponentFields(out, *this);
     writeBaseEnd(out);
-    writeField(out, "currentAnimationName", currentAnimationName);
-    writeEnd(out);
+    writeFields(out, *this, fields());
 }
 
 void AnimationComponent::initialize() {

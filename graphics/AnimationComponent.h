@@ -19,6 +19,8 @@ public:
     int getVersion() const override { return 0; }
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
     void initialize() override;
     void update(float dt) override;
 

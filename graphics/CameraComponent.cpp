@@ -43,34 +43,27 @@ CameraComponent::~CameraComponent() = default;
 
 GameStateComponent* CameraComponent::clone() const { return new CameraComponent(*this); }
 
+const auto& CameraComponent::fields() {
+    static constexpr Field<CameraComponent> table[] = {
+        field<&CameraComponent::camera>("camera"),
+        field<&CameraComponent::targetDistance>("targetDistance"),
+        field<&CameraComponent::adjustmentTime>("adjustmentTime"),
+        field<&CameraComponent::targetEntity>("targetEntity"),
+    };
+    return table;
+}
+
 void CameraComponent::read(BaseInStream& in, int version) {
     int baseVersion = readBaseHeader(in);
     GameStateComponent::read(in, baseVersion);
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "camera")
-            readValue(in, camera);
-        else if (key == "targetDistance")
-            readValue(in, targetDistance);
-        else if (key == "adjustmentTime")
-            readValue(in, adjustmentTime);
-        else if (key == "targetEntity")
-            readValue(in, targetEntity);
-        else {
-            skipUnknownKey(in, key);
-        }
-    }
+    readFields(in, *this, fields());
 }
 
 void CameraComponent::write(BaseOutStream& out, int version) {
     writeBaseHeader(out, GameStateComponent::getVersion(), "GameStateComponent");
     GameStateComponent::write(out, GameStateComponent::getVersion());
     writeBaseEnd(out);
-    writeField(out, "camera", camera);
-    writeField(out, "targetDistance", targetDistance);
-    writeField(out, "adjustmentTime", adjustmentTime);
-    writeField(out, "targetEntity", targetEntity);
-    writeEnd(out);
+    writeFields(out, *this, fields());
 }
 
 void CameraComponent::initialize() {

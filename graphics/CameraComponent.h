@@ -31,6 +31,8 @@ public:
     // The "GameStateComponent" part, then "camera", "targetDistance", "adjustmentTime", "targetEntity".
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
     // Follows mouse motion (9) and the pause flag (26) in the owning state's event system.
     void initialize() override;
     // Centres the orbit on the target's body and eases the distance toward the wanted one.

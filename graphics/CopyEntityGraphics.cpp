@@ -24,21 +24,15 @@ CopyEntityGraphics* CopyEntityGraphics::clone() const {
     return copy;
 }
 
-void CopyEntityGraphics::read(BaseInStream& in, int version) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "idToCopy") {
-            readValue(in, idToCopy);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+const auto& CopyEntityGraphics::fields() {
+    static constexpr Field<CopyEntityGraphics> table[] = {field<&CopyEntityGraphics::idToCopy>("idToCopy")};
+    return table;
 }
 
+void CopyEntityGraphics::read(BaseInStream& in, int version) { ::readFields(in, *this, fields()); }
+
 void CopyEntityGraphics::write(BaseOutStream& out, int version) {
-    writeField(out, "idToCopy", idToCopy);
-    writeEnd(out);
+    ::writeFields(out, *this, fields());
 }
 
 void CopyEntityGraphics::setOwner(Entity* entity) {

@@ -15,6 +15,8 @@ public:
     // "idToCopy" and "end"; no Graphics fields are stored.
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
     // Attaches, then installs an empty program, model and texture of its own.
     void setOwner(Entity* owner) override;
     // Nothing when the id names no entity, an entity without Graphics or Body, or leads back to this

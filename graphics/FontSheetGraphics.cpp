@@ -105,18 +105,20 @@ FontSheetGraphics* FontSheetGraphics::clone() const {
     return new FontSheetGraphics(*this);
 }
 
+const auto& FontSheetGraphics::fields() {
+    static constexpr Field<FontSheetGraphics> table[] = {
+        // The font's name lives in the sheet it names.
+        {"fontName", 8, [](BaseInStream& in, FontSheetGraphics& g) { readValue(in, g.sheet.fontName); },
+         [](BaseOutStream& out, const FontSheetGraphics& g) { writeValue(out, g.sheet.fontName); }},
+        field<&FontSheetGraphics::text>("text"),
+    };
+    return table;
+}
+
 void FontSheetGraphics::read(BaseInStream& in, int version) {
     const int graphicsVersion = readBaseHeader(in, Graphics::currentVersion);
     Graphics::read(in, graphicsVersion);
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "fontName") readValue(in, sheet.fontName);
-        else if (key == "text") readValue(in, text);
-        else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    ::readFields(in, *this, fields());
     refreshSheet();
 }
 
@@ -124,9 +126,7 @@ void FontSheetGraphics::write(BaseOutStream& out, int version) {
     writeBaseHeader(out, Graphics::currentVersion, "Graphics");
     Graphics::write(out, Graphics::currentVersion);
     writeBaseEnd(out);
-    writeField(out, "fontName", sheet.fontName);
-    writeField(out, "text", text);
-    writeEnd(out);
+    ::writeFields(out, *this, fields());
     refreshSheet();
 }
 

@@ -28,6 +28,8 @@ public:
     // The "Graphics" base part, "fontName", "text", "end"; then the sheet is fetched and the mesh built.
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
 
     // Rebuilds the mesh from text and sheet and makes it this object's model. An empty text keeps
     // the current mesh.

@@ -383,6 +383,7 @@ FontSheet FreetypeFont::getFontSheet() const {
 void FreetypeFont::read(BaseInStream& in, int version) {
     std::string fileName;
     int faceIndex = 0;
+    // Hand-written: the keys fill locals from which the font is opened anew.
     std::string key;
     while (readKey(in, key)) {
         if (key == "fileName") readValue(in, fileName);

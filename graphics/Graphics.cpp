@@ -187,6 +187,7 @@ void Graphics::readFields(BaseInStream& in, int version) {
             const int baseVersion = readBaseHeader(in, Component::getVersion());
             Component::read(in, baseVersion);
         }
+        // Hand-written: "color" is read only by old versions, and the pattern list has its own reader.
         std::string key;
         while (readKey(in, key)) {
             if (key == "color" && version <= 3) {

@@ -175,6 +175,7 @@ void Model::read(BaseInStream& in, int version) {
         readValue(in, vertices);
         readValue(in, indices);
     } else {
+        // Hand-written: the arrays go to locals that are checked before the model is uploaded.
         std::string key;
         while (readKey(in, key)) {
             if (key == "vertexArray") {
@@ -236,6 +237,16 @@ Model Model::createBoxGroup(const std::list<Matrix>& transforms) { return Model(
 // ---------------------------------------------------------------------------------------------------
 // Text form of vertices and the mesh arrays
 
+namespace {
+// The keys of a vertex, in the order they are written.
+const Field<Vertex> vertexFields[] = {
+    field<&Vertex::position>("position"),
+    field<&Vertex::normal>("normal"),
+    field<&Vertex::texX>("texX"),
+    field<&Vertex::texY>("texY"),
+};
+}  // namespace
+
 void Vertex::read(BaseInStream& in, int version) {
     if (version == 0) {
         readValue(in, position);
@@ -248,29 +259,11 @@ void Vertex::read(BaseInStream& in, int version) {
         readValue(in, texY);
         return;
     }
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "position") {
-            readValue(in, position);
-        } else if (key == "normal") {
-            readValue(in, normal);
-        } else if (key == "texX") {
-            readValue(in, texX);
-        } else if (key == "texY") {
-            readValue(in, texY);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, vertexFields);
 }
 
 void Vertex::write(BaseOutStream& out, int version) const {
-    writeField(out, "position", position);
-    writeField(out, "normal", normal);
-    writeField(out, "texX", texX);
-    writeField(out, "texY", texY);
-    writeEnd(out);
+    writeFields(out, *this, vertexFields);
 }
 
 void TextValue<AlignedSharedArray<Vertex>>::read(BaseInStream& in, AlignedSharedArray<Vertex>& value) {

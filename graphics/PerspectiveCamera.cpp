@@ -129,34 +129,22 @@ bool PerspectiveCamera::isSphereCulled(Vector4 centre, float radius) const {
     return !(-bx <= x && x <= bx && -by <= y && y <= by);
 }
 
+const auto& PerspectiveCamera::fields() {
+    static constexpr Field<PerspectiveCamera> table[] = {
+        field<&PerspectiveCamera::position>("pos"),   field<&PerspectiveCamera::distance>("distance"),
+        field<&PerspectiveCamera::rotateX>("rotateX"), field<&PerspectiveCamera::rotateY>("rotateY"),
+        field<&PerspectiveCamera::rotateZ>("rotateZ"), field<&PerspectiveCamera::fovy>("fovy"),
+        field<&PerspectiveCamera::zNear>("zNear"),     field<&PerspectiveCamera::zFar>("zFar"),
+    };
+    return table;
+}
+
 void PerspectiveCamera::read(BaseInStream& in, int version) {
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "pos") readValue(in, position);
-        else if (key == "distance") readValue(in, distance);
-        else if (key == "rotateX") readValue(in, rotateX);
-        else if (key == "rotateY") readValue(in, rotateY);
-        else if (key == "rotateZ") readValue(in, rotateZ);
-        else if (key == "fovy") readValue(in, fovy);
-        else if (key == "zNear") readValue(in, zNear);
-        else if (key == "zFar") readValue(in, zFar);
-        else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, fields());
     updateView();
     updateProjection();
 }
 
 void PerspectiveCamera::write(BaseOutStream& out, int version) const {
-    writeField(out, "pos", position);
-    writeField(out, "distance", distance);
-    writeField(out, "rotateX", rotateX);
-    writeField(out, "rotateY", rotateY);
-    writeField(out, "rotateZ", rotateZ);
-    writeField(out, "fovy", fovy);
-    writeField(out, "zNear", zNear);
-    writeField(out, "zFar", zFar);
-    writeEnd(out);
+    writeFields(out, *this, fields());
 }

@@ -45,6 +45,8 @@ public:
     // each optional; the matrices are recomputed afterwards.
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version) const;
+    // The keys of the class part, in the order they are written (defined beside read).
+    static const auto& fields();
 
     Vector4 position{0.0f, 0.0f, 0.0f, 1.0f};
     // Half-width and half-height of the view volume at one unit of depth: (aspect * tan(fovy / 2),

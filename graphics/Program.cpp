@@ -136,6 +136,7 @@ void Program::readProgramFields(BaseInStream& in, int version) {
         readValue(in, fragmentFile);
         readValue(in, vertexFile);
     } else {
+        // Hand-written: the keys fill locals, and the program is rebuilt only when they changed.
         std::string key;
         while (readKey(in, key)) {
             if (key == "fileNameFragment") readValue(in, fragmentFile);

@@ -194,6 +194,7 @@ void readTextureFields(BaseInStream& in, Texture& texture, int version) {
         readValue(in, rect.maxX);
         readValue(in, rect.maxY);
     } else {
+        // Hand-written: the keys fill locals that decide, after the part, which texture to load.
         std::string key;
         while (readKey(in, key)) {
             if (key == "fileName") readValue(in, fileName);
