@@ -19,6 +19,7 @@
 #include "engine/Logic.h"
 #include "engine/MainLoop.h"
 #include "engine/MessageDispatcher.h"
+#include "engine/MessageTypes.h"
 #include "graphics/Graphics.h"
 #include "platform/TweakBarWrapper.h"
 
@@ -102,7 +103,7 @@ struct TweakBarCallbacks {
 template <class T>
 TweakBar<T>::TweakBar(const std::string& barName, T* barObject, bool skipFill) : TweakBarBase(barName), object(barObject) {
     track();
-    registerMessageHandler(0, this, [](TweakBar& self, Message&) {
+    registerMessageHandler(MessageType::Generic, this, [](TweakBar& self, Message&) {
         self.awaitingRefill = false;
         self.fill();
     });
@@ -221,7 +222,7 @@ void TweakBar<T>::rebuild() {
     detached.clear();
     clearContent();
     awaitingRefill = true;
-    auto* refill = new Message(0);
+    auto* refill = new Message(MessageType::Generic);
     refill->time = currentTime + double(refillDelay);
     sendMessageToHandler(refill, this);
 }

@@ -11,6 +11,7 @@
 #include "core/TextFormat.h"
 #include "engine/EventHandler.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/PauseMessage.h"
 
 namespace {
@@ -381,7 +382,7 @@ void GameState::unload() {
 // Saving
 
 bool GameState::save(const std::string& fileName) {
-    sendMessage(new Message(24), true);
+    sendMessage(new Message(MessageType::SavingLevel), true);
     bool written = false;
     if (fileName.empty()) {
         std::cerr << "Level not saved: it has no file to be saved to (it was read from \"" << getLevelSource()
@@ -410,7 +411,7 @@ bool GameState::save(const std::string& fileName) {
             written = writer.close();
         }
     }
-    sendMessage(new Message(25), true);
+    sendMessage(new Message(MessageType::LevelSaved), true);
     return written;
 }
 

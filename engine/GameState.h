@@ -57,7 +57,7 @@ public:
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version);
 
-    // Writes the level to the file, framed by the messages 24 and 25 (sent at once). Returns false,
+    // Writes the level to the file, framed by the messages SavingLevel and LevelSaved (sent at once). Returns false,
     // after a report, when there is no file name or the file could not be written (an old file is
     // then left as it was). Safe to call from inside an update.
     bool save(const std::string& fileName);

@@ -5,6 +5,7 @@
 
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/MouseMoveMessage.h"
 #include "engine/Platform.h"
 
@@ -21,15 +22,15 @@ std::unordered_map<int, bool>& keyStates() {
 bool& Input::isKeyDown(int key) { return keyStates()[key]; }
 
 Input::InputEventHandler::InputEventHandler() {
-    registerGlobalHandler<KeyboardMessage>(7, this, &InputEventHandler::onKeyDown);
-    registerGlobalHandler<KeyboardMessage>(8, this, &InputEventHandler::onKeyUp);
-    registerGlobalHandler<MouseMoveMessage>(9, this, &InputEventHandler::onMouseMove);
+    registerGlobalHandler<KeyboardMessage>(MessageType::KeyDown, this, &InputEventHandler::onKeyDown);
+    registerGlobalHandler<KeyboardMessage>(MessageType::KeyUp, this, &InputEventHandler::onKeyUp);
+    registerGlobalHandler<MouseMoveMessage>(MessageType::MouseMove, this, &InputEventHandler::onMouseMove);
     // Button presses change nothing that is read, but the handler follows them like the other input.
-    registerGlobalHandler<Message>(10, this, [](InputEventHandler&, Message&) {});
-    registerGlobalHandler<Message>(11, this, [](InputEventHandler&, Message&) {});
-    registerGlobalHandler<Message>(31, this, &InputEventHandler::onShutdown);
-    registerGlobalHandler<Message>(4, this, &InputEventHandler::onWindowShown);
-    registerGlobalHandler<Message>(5, this, &InputEventHandler::onWindowMinimised);
+    registerGlobalHandler<Message>(MessageType::MouseDown, this, [](InputEventHandler&, Message&) {});
+    registerGlobalHandler<Message>(MessageType::MouseUp, this, [](InputEventHandler&, Message&) {});
+    registerGlobalHandler<Message>(MessageType::Shutdown, this, &InputEventHandler::onShutdown);
+    registerGlobalHandler<Message>(MessageType::WindowActive, this, &InputEventHandler::onWindowShown);
+    registerGlobalHandler<Message>(MessageType::WindowInactive, this, &InputEventHandler::onWindowMinimised);
 }
 
 Input::InputEventHandler::~InputEventHandler() = default;

@@ -8,6 +8,7 @@
 #include "engine/EventHandler.h"
 #include "engine/GameState.h"
 #include "engine/GameStateMessage.h"
+#include "engine/MessageTypes.h"
 #include "engine/Platform.h"
 
 GameState* currentGameState = nullptr;
@@ -51,14 +52,14 @@ bool enterCurrentState() {
         currentGameState = restarted;
         nextGameState = restarted;
         restarted->initialize();
-        sendMessage(new GameStateMessage(3, restarted));
+        sendMessage(new GameStateMessage(MessageType::StateReentered, restarted));
         return true;
     }
     std::shared_ptr<void> loadingScreen = makeLoadingScreen();
     GameState* entered = currentGameState;
     entered->load();
     entered->initialize();
-    sendMessage(new GameStateMessage(1, entered));
+    sendMessage(new GameStateMessage(MessageType::StateEntered, entered));
     firstLoad = false;
     return true;
 }
@@ -78,7 +79,7 @@ void leaveCurrentState() {
     if (nextGameState == &restartGameState) return;
     // A level state deletes itself here; from now on the pointer is only carried, never followed.
     left->clearResources();
-    sendMessage(new GameStateMessage(2, left));
+    sendMessage(new GameStateMessage(MessageType::StateLeft, left));
 }
 
 }  // namespace

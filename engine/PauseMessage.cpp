@@ -1,6 +1,7 @@
 // Pause and resume messages.
 #include "engine/PauseMessage.h"
+#include "engine/MessageTypes.h"
 
-PauseMessage::PauseMessage(bool paused) : Message(26), paused(paused) {}
+PauseMessage::PauseMessage(bool paused) : Message(MessageType::Pause), paused(paused) {}
 
 PauseMessage::~PauseMessage() = default;

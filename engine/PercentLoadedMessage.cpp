@@ -3,8 +3,9 @@
 
 #include "core/TextFormat.h"
 #include "engine/MessageDispatcher.h"
+#include "engine/MessageTypes.h"
 
-PercentLoadedMessage::PercentLoadedMessage(float percent) : Message(30), percent(percent) {}
+PercentLoadedMessage::PercentLoadedMessage(float percent) : Message(MessageType::PercentLoaded), percent(percent) {}
 
 PercentLoadedMessage::~PercentLoadedMessage() = default;
 

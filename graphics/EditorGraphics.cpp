@@ -2,6 +2,7 @@
 #include "graphics/EditorGraphics.h"
 
 #include "core/SerializeType.h"
+#include "engine/MessageTypes.h"
 
 namespace {
 const auto& editorGraphicsType = registerType<EditorGraphics>("EditorGraphics");
@@ -13,11 +14,11 @@ void EditorGraphics::initialize() {
     // Registered once: an entity initialised again must not double the handlers.
     if (initialised) return;
     initialised = true;
-    EventHandler::registerHandler(20, this, [](EditorGraphics& graphics, Message&) {
+    EventHandler::registerHandler(MessageType::PlayMode, this, [](EditorGraphics& graphics, Message&) {
         graphics.disabled = true;
         graphics.onDisabledChanged(true);
     });
-    EventHandler::registerHandler(21, this, [](EditorGraphics& graphics, Message&) {
+    EventHandler::registerHandler(MessageType::EditMode, this, [](EditorGraphics& graphics, Message&) {
         graphics.disabled = false;
         graphics.onDisabledChanged(false);
     });

@@ -1,5 +1,5 @@
-// A Graphics shown only while the level is edited: hidden by "play mode on" (message 20), shown
-// again by "edit mode on" (message 21).
+// A Graphics shown only while the level is edited: hidden by "play mode on" (PlayMode), shown
+// again by "edit mode on" (EditMode).
 #pragma once
 
 #include "engine/EventHandler.h"

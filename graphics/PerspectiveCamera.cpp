@@ -7,6 +7,7 @@
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "physics/Body.h"
 #include "physics/Shape.h"
 
@@ -71,7 +72,7 @@ void PerspectiveCamera::initialize() {
 
 void PerspectiveCamera::registerWindowChangeHandler() {
     // The handle is dropped on purpose: the registration lasts until this camera's handler part goes.
-    registerGlobalHandler(6, this, [](PerspectiveCamera& camera, Message&) { camera.updateProjection(); });
+    registerGlobalHandler(MessageType::WindowResized, this, [](PerspectiveCamera& camera, Message&) { camera.updateProjection(); });
 }
 
 Vector4 PerspectiveCamera::getPosition() const {

@@ -9,6 +9,7 @@
 #include "engine/Entity.h"
 #include "engine/GameState.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/PauseMessage.h"
 #include "physics/Body.h"
 #include "physics/CollisionMessage.h"
@@ -125,10 +126,10 @@ void Physics::write(BaseOutStream& out, int version) {
 
 void Physics::initialize() {
     EventSystem* system = owner ? static_cast<EventSystem*>(owner) : currentEventSystem();
-    EventHandler::registerHandler<PauseMessage>(system, 26, this,
+    EventHandler::registerHandler<PauseMessage>(system, MessageType::Pause, this,
                                                 [](Physics& physics, PauseMessage& m) { physics.onPause(m); });
-    EventHandler::registerHandler<Message>(system, 20, this, [](Physics& physics, Message& m) { physics.onPlayMode(m); });
-    EventHandler::registerHandler<Message>(system, 21, this, [](Physics& physics, Message& m) { physics.onEditMode(m); });
+    EventHandler::registerHandler<Message>(system, MessageType::PlayMode, this, [](Physics& physics, Message& m) { physics.onPlayMode(m); });
+    EventHandler::registerHandler<Message>(system, MessageType::EditMode, this, [](Physics& physics, Message& m) { physics.onEditMode(m); });
 }
 
 template <class F>

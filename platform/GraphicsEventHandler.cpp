@@ -2,12 +2,13 @@
 #include "platform/GraphicsEventHandler.h"
 
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "platform/WindowShell.h"
 
 GraphicsEventHandler::GraphicsEventHandler() {
-    registerGlobalHandler<Message>(4, this, [](GraphicsEventHandler&, Message&) { windowActive = true; });
-    registerGlobalHandler<Message>(5, this, [](GraphicsEventHandler&, Message&) { windowActive = false; });
-    registerGlobalHandler<Message>(31, this, &GraphicsEventHandler::onShutdown);
+    registerGlobalHandler<Message>(MessageType::WindowActive, this, [](GraphicsEventHandler&, Message&) { windowActive = true; });
+    registerGlobalHandler<Message>(MessageType::WindowInactive, this, [](GraphicsEventHandler&, Message&) { windowActive = false; });
+    registerGlobalHandler<Message>(MessageType::Shutdown, this, &GraphicsEventHandler::onShutdown);
 }
 
 GraphicsEventHandler::~GraphicsEventHandler() = default;

@@ -1,5 +1,5 @@
-// Follows the window's activation for the frame loop (drawing on with message 4, off with 5) and
-// tears the window down on the shutdown message (31), then deletes itself.
+// Follows the window's activation for the frame loop (drawing on with WindowActive, off with WindowInactive) and
+// tears the window down on the Shutdown message, then deletes itself.
 #pragma once
 
 #include "engine/EventHandler.h"

@@ -14,6 +14,7 @@
 #include "engine/EventHandler.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/MouseMoveMessage.h"
 #include "engine/MouseWheelMessage.h"
 #include "platform/MultisampleFallback.h"
@@ -235,10 +236,10 @@ void SdlPlatform::resizeViewport() {
 void SdlPlatform::handle(const WindowInput& input) {
     switch (input.kind) {
     case WindowInput::KeyDown:
-        sendMessage(new KeyboardMessage(7, input.code));
+        sendMessage(new KeyboardMessage(MessageType::KeyDown, input.code));
         break;
     case WindowInput::KeyUp:
-        sendMessage(new KeyboardMessage(8, input.code));
+        sendMessage(new KeyboardMessage(MessageType::KeyUp, input.code));
         break;
     case WindowInput::Character:
         // The one input acted on at once: the property bars take typed text in play and edit mode.
@@ -248,23 +249,23 @@ void SdlPlatform::handle(const WindowInput& input) {
         sendMessage(new MouseMoveMessage(lastCursorPosition.x, lastCursorPosition.y, input.x, input.y));
         break;
     case WindowInput::ButtonDown:
-        sendMessage(new ClickMessage(10, input.code));
+        sendMessage(new ClickMessage(MessageType::MouseDown, input.code));
         break;
     case WindowInput::ButtonUp:
-        sendMessage(new ClickMessage(11, input.code));
+        sendMessage(new ClickMessage(MessageType::MouseUp, input.code));
         break;
     case WindowInput::Wheel:
         sendMessage(new MouseWheelMessage(input.amount));
         break;
     case WindowInput::Activated:
-        sendMessage(new Message(4));
+        sendMessage(new Message(MessageType::WindowActive));
         break;
     case WindowInput::Minimised:
-        sendMessage(new Message(5));
+        sendMessage(new Message(MessageType::WindowInactive));
         break;
     case WindowInput::MovedOrResized:
         resizeViewport();
-        sendMessage(new Message(6));
+        sendMessage(new Message(MessageType::WindowResized));
         break;
     case WindowInput::CloseRequest:
         // During loading there is no frame to finish; the process ends without shutting down.

@@ -3,6 +3,7 @@
 
 #include "engine/ClickMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "engine/MouseMoveMessage.h"
 #include "engine/MouseWheelMessage.h"
 
@@ -18,14 +19,14 @@ void TweakBarWrapper::initialize() {
 }
 
 TweakBarWrapper::TweakBarWrapperEventHandler::TweakBarWrapperEventHandler() {
-    registerGlobalHandler<ClickMessage>(10, this, &TweakBarWrapperEventHandler::onMouseButtonDown);
-    registerGlobalHandler<ClickMessage>(11, this, &TweakBarWrapperEventHandler::onMouseButtonUp);
-    registerGlobalHandler<MouseMoveMessage>(9, this, &TweakBarWrapperEventHandler::onMouseMove);
-    registerGlobalHandler<MouseWheelMessage>(12, this, &TweakBarWrapperEventHandler::onMouseWheel);
-    registerGlobalHandler<Message>(6, this, &TweakBarWrapperEventHandler::onWindowResize);
-    registerGlobalHandler<Message>(31, this, &TweakBarWrapperEventHandler::onShutdown);
-    registerGlobalHandler<Message>(20, this, [](TweakBarWrapperEventHandler& h, Message&) { h.enabled = false; });
-    registerGlobalHandler<Message>(21, this, [](TweakBarWrapperEventHandler& h, Message&) { h.enabled = true; });
+    registerGlobalHandler<ClickMessage>(MessageType::MouseDown, this, &TweakBarWrapperEventHandler::onMouseButtonDown);
+    registerGlobalHandler<ClickMessage>(MessageType::MouseUp, this, &TweakBarWrapperEventHandler::onMouseButtonUp);
+    registerGlobalHandler<MouseMoveMessage>(MessageType::MouseMove, this, &TweakBarWrapperEventHandler::onMouseMove);
+    registerGlobalHandler<MouseWheelMessage>(MessageType::MouseWheel, this, &TweakBarWrapperEventHandler::onMouseWheel);
+    registerGlobalHandler<Message>(MessageType::WindowResized, this, &TweakBarWrapperEventHandler::onWindowResize);
+    registerGlobalHandler<Message>(MessageType::Shutdown, this, &TweakBarWrapperEventHandler::onShutdown);
+    registerGlobalHandler<Message>(MessageType::PlayMode, this, [](TweakBarWrapperEventHandler& h, Message&) { h.enabled = false; });
+    registerGlobalHandler<Message>(MessageType::EditMode, this, [](TweakBarWrapperEventHandler& h, Message&) { h.enabled = true; });
 }
 
 TweakBarWrapper::TweakBarWrapperEventHandler::~TweakBarWrapperEventHandler() = default;

@@ -4,6 +4,7 @@
 #include "core/Configuration.h"
 #include "engine/EventHandler.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "graphics/GlStartup.h"
 #include "platform/GraphicsEventHandler.h"
 #include "platform/SdlPlatform.h"
@@ -56,8 +57,8 @@ bool createGameWindow(const std::string& title) {
     isFullscreen = window->fullscreen();
     resizeViewport();
     // With no window manager no focus event may ever come, and nothing would be drawn.
-    sendMessage(new Message(4));
-    sendMessage(new Message(6));
+    sendMessage(new Message(MessageType::WindowActive));
+    sendMessage(new Message(MessageType::WindowResized));
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "engine/KeyboardMessage.h"
+#include "engine/MessageTypes.h"
 #include "game/BestTimesLists.h"
 #include "ui/TextureTextComponent.h"
 
@@ -60,8 +61,8 @@ void BestTimesScreen::bindActions() { bindAction(0, menuBack); }
 
 void BestTimesScreen::initialize() {
     Menu::initialize();
-    listen<KeyboardMessage>(7, [](Menu&, KeyboardMessage&) {});
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    listen<KeyboardMessage>(MessageType::KeyDown, [](Menu&, KeyboardMessage&) {});
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
     for (Entity* line : extraTexs) initializeScreenEntity(*line);
     fillLines(bestTimesLists.atkMode, bestTimesLists.superAtk);
 }

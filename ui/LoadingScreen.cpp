@@ -16,6 +16,7 @@
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
 #include "engine/MessageDispatcher.h"
+#include "engine/MessageTypes.h"
 #include "engine/PercentLoadedMessage.h"
 #include "engine/Platform.h"
 #include "graphics/BasicShader.h"
@@ -96,9 +97,9 @@ void clearTo(float r, float g, float b, float a) {
 LoadingScreen::LoadingScreen() {
     registerGlobalHandler<PercentLoadedMessage>(
         30, this, [](LoadingScreen& screen, PercentLoadedMessage& message) { screen.onPercentLoaded(message); });
-    registerGlobalHandler<KeyboardMessage>(7, this,
+    registerGlobalHandler<KeyboardMessage>(MessageType::KeyDown, this,
                                            [](LoadingScreen& screen, KeyboardMessage& message) { screen.onKey(message); });
-    registerGlobalHandler<ClickMessage>(10, this,
+    registerGlobalHandler<ClickMessage>(MessageType::MouseDown, this,
                                         [](LoadingScreen& screen, ClickMessage& message) { screen.onClick(message); });
     loadingScreenUp = true;
 

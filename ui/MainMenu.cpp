@@ -8,6 +8,7 @@
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
 #include "engine/MessageDispatcher.h"
+#include "engine/MessageTypes.h"
 #include "graphics/CameraComponent.h"
 #include "physics/Body.h"
 #include "physics/Sphere.h"
@@ -76,8 +77,8 @@ void MainMenu::bindActions() {
 void MainMenu::initialize() {
     Menu::initialize();
     overStartupLevel = !startsNewLevel && currentGameState && currentGameState->mainMenuOpen;
-    listen<KeyboardMessage>(7, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    listen<KeyboardMessage>(MessageType::KeyDown, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
 
     if (Body* body = heroBody()) {
         heroTaken = true;

@@ -16,6 +16,7 @@
 #include "engine/GameState.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "graphics/Graphics.h"
 #include "graphics/Texture.h"
 #include "platform/WindowShell.h"
@@ -102,8 +103,8 @@ void OptionsMenu::bindActions() {
 
 void OptionsMenu::initialize() {
     Menu::initialize();
-    listen<KeyboardMessage>(7, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    listen<KeyboardMessage>(MessageType::KeyDown, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
     for (Entity* extra : extraTexs) initializeScreenEntity(*extra);
     showFullscreenIndicator();
     showSoundIndicator();

@@ -3,6 +3,7 @@
 
 #include "core/SerializeType.h"
 #include "engine/KeyboardMessage.h"
+#include "engine/MessageTypes.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ void PagedMenu::bindActions() {
 
 void PagedMenu::initialize() {
     Menu::initialize();
-    listen<KeyboardMessage>(7, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onKeyUp(message); });
+    listen<KeyboardMessage>(MessageType::KeyDown, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onKeyUp(message); });
 }
 
 void PagedMenu::showNextPage() {

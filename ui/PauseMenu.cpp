@@ -5,6 +5,7 @@
 #include "engine/GameState.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "ui/BestTimesScreen.h"
 #include "ui/OptionsMenu.h"
 #include "ui/PagedMenu.h"
@@ -46,8 +47,8 @@ void PauseMenu::bindActions() {
 
 void PauseMenu::initialize() {
     Menu::initialize();
-    listen<KeyboardMessage>(7, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    listen<KeyboardMessage>(MessageType::KeyDown, [this](Menu&, KeyboardMessage& message) { onKeyDown(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
 }
 
 void PauseMenu::update(float dt) {

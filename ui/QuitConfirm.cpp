@@ -5,6 +5,7 @@
 #include "engine/GameState.h"
 #include "engine/KeyboardMessage.h"
 #include "engine/MainLoop.h"
+#include "engine/MessageTypes.h"
 #include "ui/MainMenu.h"
 
 namespace {
@@ -31,8 +32,8 @@ void QuitConfirm::bindActions() {
 void QuitConfirm::initialize() {
     Menu::initialize();
     if (options.size() > 1) selectNext();
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
-    listen<KeyboardMessage>(8, [this](Menu&, KeyboardMessage& message) { onKeyUp(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
+    listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onKeyUp(message); });
 }
 
 void QuitConfirm::onKeyUp(KeyboardMessage& message) {
