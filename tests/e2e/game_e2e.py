@@ -717,8 +717,64 @@ def editor(game_binary, repo, tmp):
     check(file_digest(level_file) == before, "the shipped level file was changed")
 
 
+def time_attack(game_binary, repo, tmp):
+    """A Time Attack run on the first level with its end trigger laid round the hero's start: chosen from
+    the title menu, the run ends at once, the clock stops on the HUD and the record reaches lists.tm in
+    the settings folder."""
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    settings = os.path.join(home, "Kestrum", "Tovik")
+    os.makedirs(work)
+    os.makedirs(settings)
+    with open(os.path.join(repo, "Content", "Levels", "level1.lvl")) as f:
+        level = f.read()
+    trigger = ("\tEntity 1 id 950 components Body 1 0 Component end position 0 1 0 1 mass 0 resolve 0 "
+               "shape Rect 0 size 2 2 2 0 end end TimerOffComponent 0 0 Component end message \"Made it!\" "
+               "mode 1 end end end\n")
+    count = int(level.split("entities\n\tsize ")[1].split()[0])
+    level = level.replace("entities\n\tsize %d" % count, "entities\n\tsize %d" % (count + 1), 1)
+    level = level[:level.rindex("\tend\nend")] + trigger + "\tend\nend\n"
+    level_file = os.path.join(work, "race.lvl")
+    with open(level_file, "w") as f:
+        f.write(level)
+    with open(os.path.join(repo, "Content", "config.cfg")) as f:
+        config = f.read()
+    config = config.replace("timerModeEnable \n\t0", "timerModeEnable \n\t1")
+    config = config.replace("Content/Levels/level1.lvl", level_file)
+    with open(os.path.join(settings, "config.cfg"), "w") as f:
+        f.write(config)
+    lists = os.path.join(settings, "lists.tm")
+
+    game = Game(game_binary, work, home)
+    try:
+        wait_for_window(game)
+        wait_for(game, tmp, title_menu_is_up, "the title menu")
+        # Down once to "Time Attack Mode" (unlocked), Enter starts the run.
+        xdotool("key", "s")
+        time.sleep(0.6)
+        xdotool("key", "Return")
+        deadline = time.time() + 60
+        while not os.path.exists(lists) and time.time() < deadline:
+            time.sleep(0.2)
+        check(os.path.exists(lists), "the run's record was not saved to lists.tm in the settings folder")
+        with open(lists) as f:
+            tokens = f.read().split()
+        check(tokens[:3] == ["BestTimesLists", "0", "atkMode"], "lists.tm does not start with the Time Attack list")
+        first = tokens.index("BestTime")
+        check(tokens[tokens.index("min", first) + 1] == "0" and tokens[tokens.index("sec", first) + 1] == "0",
+              "the 0:00 run is not the best Time Attack time: " + " ".join(tokens[:20]))
+        check(tokens.count("BestTime") == 10, "the lists do not keep five entries each")
+        settle()
+        shot = screenshot(tmp)
+        # The stopped clock stays on the HUD, high on the left.
+        check(shot.share(20, 20, 140, 90, is_white, 1) > 0.03, "no clock on the HUD: " + keep(shot, tmp, "stopped"))
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+
 SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "loading-screen": loading_screen,
-             "menus": menus, "editor": editor}
+             "menus": menus, "editor": editor, "time-attack": time_attack}
 
 
 def main():
