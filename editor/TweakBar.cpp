@@ -149,7 +149,6 @@ TweakBar<T>::~TweakBar() {
 
 template <class T>
 T* TweakBar<T>::locate() {
-    if (!object) return nullptr;
     if (!tracked) return object;
     if (!currentGameState) return nullptr;
     if constexpr (std::is_same_v<T, Entity>) {
@@ -229,20 +228,24 @@ void TweakBar<T>::rebuild() {
 
 template <class T>
 void TweakBar<T>::validate() {
-    if (parent || awaitingRefill) return;
+    if (parent) return;
     T* current = locate();
-    if (!current) {
-        if (filled) {
-            for (auto& popup : popups) releaseLater(popup);
-            popups.clear();
-            clearContent();
-        }
-        return;
-    }
-    if (current != object || !filled || currentLayout(current) != layout) {
+    if (current != object) {
+        // Popups list parts of the old object: they go, even while the bar waits for its refill.
         for (auto& popup : popups) releaseLater(popup);
         popups.clear();
         object = current;
+        if (awaitingRefill) return;
+        if (current)
+            fill();
+        else
+            clearContent();
+        return;
+    }
+    if (!current || awaitingRefill) return;
+    if (!filled || currentLayout(current) != layout) {
+        for (auto& popup : popups) releaseLater(popup);
+        popups.clear();
         fill();
     }
 }

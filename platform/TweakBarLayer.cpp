@@ -635,8 +635,8 @@ void TwSetDrawPrologue(void (*prologue)()) { layer().drawPrologue = prologue; }
 
 int TwDraw() {
     Layer& l = layer();
-    if (l.drawPrologue) l.drawPrologue();
     if (!l.initialised || l.width <= 0 || l.height <= 0) return 0;
+    if (l.drawPrologue) l.drawPrologue();
     ImGui::SetCurrentContext(l.context);
     ImGuiIO& io = ImGui::GetIO();
 

@@ -142,38 +142,37 @@ TEST_F(TweakBarTest, AnEntityBarBindsEveryFieldToTheObjectAndItsEditsAreSaved) {
     EXPECT_EQ(components.address, &hero->components);
     EXPECT_EQ(memberNames(components.type), (std::vector<std::string>{"0: Body", "1: Graphics"}));
 
-    Bound position = variable(bar, {"components", "0: Body", "position"});
-    ASSERT_TRUE(position.found);
-    EXPECT_EQ(position.address, &body->position);
-    EXPECT_EQ(position.type, getVector4Type());
-    EXPECT_EQ(memberNames(position.type), (std::vector<std::string>{"x", "y", "z", "w"}));
-    Bound rotation = variable(bar, {"components", "0: Body", "rotation"});
-    EXPECT_EQ(rotation.type, TW_TYPE_QUAT4F);
-    Bound mass = variable(bar, {"components", "0: Body", "mass"});
-    EXPECT_EQ(mass.address, &body->mass);
-    EXPECT_EQ(mass.type, TW_TYPE_FLOAT);
-    EXPECT_EQ(mass.definition, " step=0.0001 ");
-    Bound resolve = variable(bar, {"components", "0: Body", "resolve"});
-    EXPECT_EQ(resolve.address, &body->resolve);
-    EXPECT_EQ(resolve.type, TW_TYPE_BOOLCPP);
-    EXPECT_EQ(resolve.definition, "");
-    // The base part's "disabled" is a member too; its number and base-class name are not.
-    EXPECT_TRUE(variable(bar, {"components", "0: Body", "disabled"}).found);
-    for (const std::string& name : memberNames(variable(bar, {"components", "0: Body"}).type)) {
-        EXPECT_NE(name, "0");
-        EXPECT_NE(name, "Component");
-        EXPECT_NE(name, "end");
+    // Every field sits on the object's own memory; floats step finely; the base part's "disabled" is a
+    // member, its number and base-class name are not.
+    struct Expected {
+        std::vector<std::string> path;
+        void* address;
+        TwType type;
+    } expected[] = {
+        {{"0: Body", "position"}, &body->position, getVector4Type()},
+        {{"0: Body", "rotation"}, &body->rotation, TW_TYPE_QUAT4F},
+        {{"0: Body", "mass"}, &body->mass, TW_TYPE_FLOAT},
+        {{"0: Body", "resolve"}, &body->resolve, TW_TYPE_BOOLCPP},
+        {{"0: Body", "disabled"}, &body->disabled, TW_TYPE_BOOLCPP},
+        {{"1: Graphics", "textureName"}, &hero->graphics->textureName, TW_TYPE_STDSTRING},
+    };
+    for (const Expected& e : expected) {
+        std::vector<std::string> path{"components"};
+        path.insert(path.end(), e.path.begin(), e.path.end());
+        Bound b = variable(bar, path);
+        EXPECT_EQ(b.address, e.address) << e.path.back();
+        EXPECT_EQ(b.type, e.type) << e.path.back();
+        EXPECT_EQ(b.definition, e.type == TW_TYPE_FLOAT ? " step=0.0001 " : "") << e.path.back();
     }
-    Bound textureName = variable(bar, {"components", "1: Graphics", "textureName"});
-    EXPECT_EQ(textureName.address, &hero->graphics->textureName);
-    EXPECT_EQ(textureName.type, TW_TYPE_STDSTRING);
+    EXPECT_EQ(memberNames(getVector4Type()), (std::vector<std::string>{"x", "y", "z", "w"}));
+    EXPECT_EQ(memberNames(variable(bar, {"components", "0: Body"}).type).front(), "disabled");
 
     // The owned shape is its own struct at its own address.
     Bound radius = variable(bar, {"components", "0: Body", "shape", "radius"});
     ASSERT_TRUE(radius.found);
     EXPECT_EQ(radius.address, &static_cast<Sphere*>(body->shape)->radius);
     *static_cast<float*>(radius.address) = 2.75f;
-    *static_cast<float*>(position.address) = 12.5f;
+    *static_cast<float*>(variable(bar, {"components", "0: Body", "position"}).address) = 12.5f;
     EXPECT_FLOAT_EQ(static_cast<Sphere*>(body->shape)->radius, 2.75f);
 
     const std::string file = writeTestFile("saved.lvl", "");
@@ -447,8 +446,25 @@ TEST_F(TweakBarTest, ClicksReachTheBarsOnlyWhileTheMouseIsFree) {
     EXPECT_TRUE(bar.popups.empty());
     click(false);
     EXPECT_EQ(bar.popups.size(), 1u);
-    // Choosing in the popup releases it only after its own callback has returned.
     bar.popups.clear();
+
+    // Cancel, clicked in a popup, closes the popup from inside its own callback.
+    auto rowOf = [](const std::string& label) {
+        TwRowInfo found{};
+        for (const TwRowInfo& r : twLastFrameRows())
+            if (r.label == label) found = r;
+        return found;
+    };
+    TwDraw();
+    row = rowOf("Delete Component");
+    click(false);
+    ASSERT_EQ(bar.popups.size(), 1u);
+    row = rowOf("Cancel");
+    ASSERT_GT(row.x1, row.x0);
+    const int barsBefore = liveTweakBars;
+    click(false);
+    EXPECT_TRUE(bar.popups.empty());
+    EXPECT_EQ(liveTweakBars, barsBefore - 1);
     delete handler;
     TwTerminate();
 }
