@@ -356,6 +356,19 @@ TEST_F(TweakBarTest, ButtonsAddAndDeletePartsThroughPopupsAndTheBarRefillsLater)
     advance(0.25);
     ASSERT_TRUE(press(bar, "Delete Logic"));
     EXPECT_FALSE(itemsOf(bar).empty()) << "nothing to delete: no rebuild";
+
+    // An emitter brings the reset button, last; the reset empties its pool and leaves the bar be.
+    auto* emitter = new ParticleEmitter;
+    hero->addComponent(emitter);
+    emitter->particles.resize(3);
+    emitter->unusedIDs = {0, 1};
+    validateTweakBars();  // before the next draw the bar sees the new component and refills
+    EXPECT_EQ(labels(bar).back(), "Reset ParticleEmitter");
+    const std::size_t items = itemsOf(bar).size();
+    ASSERT_TRUE(press(bar, "Reset ParticleEmitter"));
+    EXPECT_TRUE(emitter->particles.empty());
+    EXPECT_TRUE(emitter->unusedIDs.empty());
+    EXPECT_EQ(itemsOf(bar).size(), items);
 }
 
 TEST_F(TweakBarTest, StateComponentButtonsQueueAdditionsAndRemovalsOnTheOwningState) {
