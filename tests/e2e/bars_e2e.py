@@ -46,6 +46,12 @@ def has_text(shot, x0, y0, x1, y1):
     return shot.share(x0, y0, x1, y1, lambda p: min(p) > 150, 1) > 0.02
 
 
+def field_active(shot, row):
+    """A number field taking the keyboard has its whole text selected, on a lighter blue."""
+    return shot.share(VALUE_X - 25, row - 5, VALUE_X + 15, row + 5,
+                      lambda p: p[2] >= 110 and p[2] - p[0] > 60 and p[0] < 90, 1) > 0.2
+
+
 def click_until(game, tmp, x, y, done, what):
     """Clicks until the bar shows what the click is for; a slow frame may take a click for a hover."""
     for _ in range(3):
@@ -104,10 +110,7 @@ def property_bar(game_binary, repo, tmp):
         mass_row = body + 23 + 17 + 23 + 17 + 17 + 9    # disabled, position, rotation, velocity, acceleration
         click_until(game, tmp, ROW_X + 20, body_row, lambda s: has_text(s, ROW_X + 30, mass_row - 5, ROW_X + 60, mass_row + 5),
                     "the body's fields listed")
-        xdotool("mousemove", VALUE_X, mass_row)
-        time.sleep(0.3)
-        xdotool("click", 1)
-        time.sleep(1.5)
+        click_until(game, tmp, VALUE_X, mass_row, lambda s: field_active(s, mass_row), "the mass field taking the keyboard")
         xdotool("type", "--delay", "120", "7.25")
         xdotool("key", "Return")
         time.sleep(0.5)
