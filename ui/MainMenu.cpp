@@ -55,7 +55,8 @@ MainMenu::MainMenu(const MainMenu& other)
       savedCameraRotateY(other.savedCameraRotateY),
       savedCameraDistance(other.savedCameraDistance),
       savedHeroPosition(other.savedHeroPosition),
-      savedHeroRadius(other.savedHeroRadius) {}
+      savedHeroRadius(other.savedHeroRadius),
+      heroTaken(other.heroTaken) {}
 
 Menu* MainMenu::clone() const {
     auto* copy = new MainMenu(*this);
