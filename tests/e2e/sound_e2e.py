@@ -14,8 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_e2e import (Failure, Game, check, level_is_up, title_menu_is_up, wait_for, wait_for_window,  # noqa: E402
-                      xdotool)
+from game_e2e import Failure, Game, check, start_play, wait_for_window  # noqa: E402
 
 
 def wave_peaks(path, seconds_per_block=0.5):
@@ -58,12 +57,9 @@ def run_level(game_binary, repo, tmp, name, muted):
     os.environ["ALSOFT_CONF"] = conf
     game = Game(game_binary, work, home)
     try:
-        wait_for_window(game)
+        window = wait_for_window(game)
         # The level waits under the title menu (its music lowered) until Enter starts play.
-        wait_for(game, os.path.join(tmp, name), title_menu_is_up, "the title menu")
-        xdotool("key", "Return")
-        wait_for(game, os.path.join(tmp, name), lambda s: level_is_up(s) and not title_menu_is_up(s),
-                 "the hero in the middle of the window")
+        start_play(game, os.path.join(tmp, name), window)
         time.sleep(4)
         code = game.stop()
         check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
