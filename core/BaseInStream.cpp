@@ -10,6 +10,8 @@
 #include <iostream>
 #include <limits>
 
+#include "core/TextInStream.h"
+
 BaseInStream::~BaseInStream() = default;
 
 BaseInStream& BaseInStream::unget(const std::string& token) {
@@ -51,7 +53,7 @@ bool BaseInStream::readQuotedRest(std::string&, bool& closed) {
 // --- Conversions ---
 
 namespace {
-bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isSpace(char c) { return isBlankChar(static_cast<unsigned char>(c)); }
 
 // Decimal integer with optional sign after leading blanks; saturates at the 64-bit range.
 // Returns false when no digit was found (the value is then 0).

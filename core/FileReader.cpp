@@ -13,15 +13,20 @@
 #include "core/PngFile.h"
 
 namespace {
-// White space as the tokenizer sees it: blank, tab, line end, vertical tab, form feed, carriage return.
-struct SpaceTable {
-    bool space[256] = {};
-    constexpr SpaceTable() {
-        for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) space[c] = true;
+// The text in memory as a source of the token loop: a run is appended in one piece.
+struct MemorySource {
+    const char* data;
+    std::size_t size;
+    std::size_t& position;
+    int peek() const { return position < size ? static_cast<unsigned char>(data[position]) : -1; }
+    int advance() { return ++position < size ? static_cast<unsigned char>(data[position]) : -1; }
+    void appendRun(std::string& token) {
+        std::size_t end = position;
+        while (end < size && !isBlankChar(static_cast<unsigned char>(data[end]))) ++end;
+        token.append(data + position, end - position);
+        position = end;
     }
 };
-constexpr SpaceTable spaceTable;
-inline bool isSpaceChar(unsigned char c) { return spaceTable.space[c]; }
 
 void reportOpenFailure(const std::string& path, const std::string& reason) {
     std::cerr << "Could not open file \"" << path << "\": " << reason << std::endl;
@@ -105,45 +110,8 @@ void FileReader::open(const std::string& fileName) {
 }
 
 BaseInStream& FileReader::readToken(std::string& token) {
-    if (popPushedBack(token)) return *this;
-    if (failed) {
-        token.clear();
-        return *this;
-    }
-    // One pass over the white space and the token, straight over the text in memory.
-    const char* data = text.data();
-    const std::size_t size = text.size();
-    std::size_t i = position;
-    while (i < size && isSpaceChar(static_cast<unsigned char>(data[i]))) {
-        line += data[i] == '\n';
-        ++i;
-    }
-    const std::size_t start = i;
-    while (i < size && !isSpaceChar(static_cast<unsigned char>(data[i]))) ++i;
-    position = i;
-    token.clear();
-    token.append(data + start, i - start);
-    return *this;
-}
-
-void FileReader::skipSpace() {
-    const char* data = text.data();
-    const std::size_t size = text.size();
-    std::size_t i = position;
-    while (i < size && isSpaceChar(static_cast<unsigned char>(data[i]))) {
-        if (data[i] == '\n') ++line;
-        ++i;
-    }
-    position = i;
-}
-
-void FileReader::takeRun(std::string& token) {
-    const char* data = text.data();
-    const std::size_t size = text.size();
-    std::size_t end = position;
-    while (end < size && !isSpaceChar(static_cast<unsigned char>(data[end]))) ++end;
-    token.append(data + position, end - position);
-    position = end;
+    MemorySource source{text.data(), text.size(), position};
+    return readTokenFrom(source, token);
 }
 
 std::unique_ptr<FileReader> openFile(const std::string& fileName) { return std::make_unique<FileReader>(fileName); }

@@ -35,8 +35,6 @@ protected:
     int takeChar() override {
         return position < text.size() ? static_cast<unsigned char>(text[position++]) : -1;
     }
-    void takeRun(std::string& token) override;
-    void skipSpace() override;
 
 private:
     std::string path;

@@ -6,38 +6,35 @@ IStreamWrapper::IStreamWrapper(std::istream& stream, const std::string& label) :
 }
 
 namespace {
-inline bool isSpaceChar(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 constexpr auto endOfFile = std::char_traits<char>::eof();
+
+// The stream buffer as a source of the token loop, through its own inline character access (no
+// virtual call a character); a run is gathered in chunks.
+struct BufferSource {
+    std::streambuf* buffer;
+    static int character(std::char_traits<char>::int_type c) {
+        return c == endOfFile ? -1 : static_cast<unsigned char>(std::char_traits<char>::to_char_type(c));
+    }
+    int peek() { return buffer ? character(buffer->sgetc()) : -1; }
+    int advance() { return buffer ? character(buffer->snextc()) : -1; }
+    void appendRun(std::string& token) {
+        char chunk[64];
+        std::size_t length = 0;
+        for (int c = peek(); c >= 0 && !isBlankChar(c); c = advance()) {
+            chunk[length++] = static_cast<char>(c);
+            if (length == sizeof chunk) {
+                token.append(chunk, length);
+                length = 0;
+            }
+        }
+        token.append(chunk, length);
+    }
+};
 }  // namespace
 
 BaseInStream& IStreamWrapper::readToken(std::string& token) {
-    if (popPushedBack(token)) return *this;
-    token.clear();
-    if (failed || !buffer) return *this;
-    skipSpace();
-    takeRun(token);
-    return *this;
-}
-
-// The stream buffer's own inline character access, without a virtual call per character.
-void IStreamWrapper::skipSpace() {
-    if (!buffer) return;
-    for (auto c = buffer->sgetc(); c != endOfFile && isSpaceChar(c); c = buffer->snextc())
-        if (c == '\n') ++line;
-}
-
-void IStreamWrapper::takeRun(std::string& token) {
-    if (!buffer) return;
-    char chunk[64];
-    std::size_t length = 0;
-    for (auto c = buffer->sgetc(); c != endOfFile && !isSpaceChar(c); c = buffer->snextc()) {
-        chunk[length++] = std::char_traits<char>::to_char_type(c);
-        if (length == sizeof chunk) {
-            token.append(chunk, length);
-            length = 0;
-        }
-    }
-    token.append(chunk, length);
+    BufferSource source{buffer};
+    return readTokenFrom(source, token);
 }
 
 int IStreamWrapper::peekChar() {

@@ -16,8 +16,6 @@ public:
 
 protected:
     int peekChar() override;
-    void skipSpace() override;
-    void takeRun(std::string& token) override;
     int takeChar() override;
 
 private:

@@ -10,6 +10,7 @@
 #include "core/FileLookup.h"
 #include "core/FileReader.h"
 #include "core/Function.h"
+#include "core/TextInStream.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Loading progress
@@ -65,14 +66,6 @@ void unescape(std::string& text) {
     text.swap(result);
 }
 
-// Characters that make a string need a look: white space of every kind.
-struct QuoteTable {
-    bool special[256] = {};
-    constexpr QuoteTable() {
-        for (unsigned char c : {' ', '\t', '\n', '\r', '\v', '\f'}) special[c] = true;
-    }
-};
-constexpr QuoteTable quoteTable;
 
 // Whether a string must be written in double quotes to read back as itself.
 bool needsQuotes(const std::string& value, bool quoteKeywords) {
@@ -81,7 +74,7 @@ bool needsQuotes(const std::string& value, bool quoteKeywords) {
     // Any blank, a trailing one included: written bare, a trailing blank would be lost on reading.
     const char* data = value.data();
     for (std::size_t i = 0; i < value.size(); ++i)
-        if (quoteTable.special[static_cast<unsigned char>(data[i])]) return true;
+        if (isBlankChar(static_cast<unsigned char>(data[i]))) return true;
     if (quoteKeywords) {
         if (startsWithComment(value)) return true;
         switch (value[0]) {

@@ -2,37 +2,27 @@
 #include "core/TextInStream.h"
 
 namespace {
-inline bool isSpaceChar(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+// The stream's own character access, one virtual call a character.
+struct CharSource {
+    TextInStream& stream;
+    int (*peekOf)(TextInStream&);
+    int (*takeOf)(TextInStream&);
+    int peek() { return peekOf(stream); }
+    int advance() {
+        takeOf(stream);
+        return peekOf(stream);
+    }
+};
 }  // namespace
 
-void TextInStream::skipSpace() {
-    for (int c = peekChar(); c >= 0 && isSpaceChar(c); c = peekChar()) {
-        if (c == '\n') ++line;
-        takeChar();
-    }
-}
-
-void TextInStream::takeRun(std::string& token) {
-    for (int c = peekChar(); c >= 0 && !isSpaceChar(c); c = peekChar()) token.push_back(static_cast<char>(takeChar()));
-}
-
 BaseInStream& TextInStream::readToken(std::string& token) {
-    if (popPushedBack(token)) return *this;
-    token.clear();
-    if (failed) return *this;
-    skipSpace();
-    takeRun(token);
-    return *this;
+    CharSource source{*this, [](TextInStream& s) { return s.peekChar(); }, [](TextInStream& s) { return s.takeChar(); }};
+    return readTokenFrom(source, token);
 }
 
 template <class T>
 BaseInStream& TextInStream::readTyped(T& value) {
-    if (!popPushedBack(scratch)) {
-        scratch.clear();
-        if (failed) return *this;
-        skipSpace();
-        takeRun(scratch);
-    }
+    readToken(scratch);
     convertToken(scratch, value);
     return *this;
 }
@@ -77,7 +67,7 @@ bool TextInStream::readQuotedRest(std::string& text, bool& closed) {
         text.push_back(static_cast<char>(c));
         if (c == '"' && !escaped) {
             const int next = peekChar();
-            if (next < 0 || isSpaceChar(next)) {
+            if (next < 0 || isBlankChar(next)) {
                 closed = true;
                 return true;
             }
