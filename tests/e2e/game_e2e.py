@@ -763,15 +763,22 @@ def time_attack(game_binary, repo, tmp):
 
     game = Game(game_binary, work, home)
     try:
-        wait_for_window(game)
+        window = wait_for_window(game)
         wait_for(game, tmp, title_menu_is_up, "the title menu")
-        # Down once to "Time Attack Mode" (unlocked), Enter starts the run.
+        xdotool("windowfocus", window)
+        settle()
+        # Down once to "Time Attack Mode" (unlocked), Enter starts the run; Enter again while the menu
+        # stays (a loaded machine may focus the window late).
         xdotool("key", "s")
         time.sleep(0.6)
         xdotool("key", "Return")
         deadline = time.time() + 60
         while not os.path.exists(lists) and time.time() < deadline:
-            time.sleep(0.2)
+            check(game.alive(), "the game ended on the title menu:\n" + game.output())
+            time.sleep(2)
+            if not os.path.exists(lists) and title_menu_is_up(screenshot(tmp)):
+                xdotool("windowfocus", window)
+                xdotool("key", "Return")
         check(os.path.exists(lists), "the run's record was not saved to lists.tm in the settings folder")
         with open(lists) as f:
             tokens = f.read().split()
