@@ -12,7 +12,6 @@
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
-#include "tests/fuzz/FuzzSupport.h"
 #include "ui/BestTimesScreen.h"
 
 namespace {
@@ -25,8 +24,6 @@ BestTimesScreen& screen() {
     static Silence* silence = new Silence;
     static BestTimesScreen* menu = [] {
         std::cerr.rdbuf(silence);
-        // Menu files may carry textures and text, which need a GL context as in the game.
-        fuzzsupport::ensureGl();
         return new BestTimesScreen();
     }();
     return *menu;
