@@ -74,7 +74,8 @@ private:
 std::vector<float> progressSeen;
 void recordProgress(float position) { progressSeen.push_back(position); }
 
-int doubled(int value) { return value * 2; }
+// Wraps like the hardware instead of overflowing: garbage input may hand it any number.
+int doubled(int value) { return static_cast<int>(static_cast<unsigned>(value) * 2u); }
 CoreTestLeaf makeLeaf() {
     CoreTestLeaf leaf;
     leaf.count = 99;

@@ -22,7 +22,7 @@ struct Silence : std::streambuf {
 };
 
 CoreTestLeaf makeLeaf() { return CoreTestLeaf(); }
-int twice(int value) { return value * 2; }
+int twice(int value) { return static_cast<int>(static_cast<unsigned>(value) * 2u); }
 
 std::string writeText(const std::unique_ptr<CoreTestItem>& item) {
     std::ostringstream text;
