@@ -55,8 +55,7 @@ TimerLabel* TimerLabel::clone() const { return new TimerLabel(*this); }
 void TimerLabel::read(BaseInStream& in, int) {
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 

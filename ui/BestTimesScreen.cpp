@@ -41,8 +41,7 @@ void BestTimesScreen::read(BaseInStream& in, int) {
         if (key == "extraTexs") {
             readEntityList(in, extraTexs);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -55,8 +55,7 @@ void HUD::read(BaseInStream& in, int version) {
             readValue(in, arrow);
             if (arrow) entities.emplace_back(arrow);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

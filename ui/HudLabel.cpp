@@ -11,8 +11,7 @@ void readLabelPart(BaseInStream& in, TextureTextComponent& label) {
     label.TextureTextComponent::read(in, baseVersion);
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
 }
 

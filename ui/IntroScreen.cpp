@@ -36,8 +36,7 @@ void IntroScreen::read(BaseInStream& in, int) {
             deleteEntities(screens);
             readEntityList(in, screens);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -73,8 +73,7 @@ void Menu::readMenuFields(BaseInStream& in) {
         } else if (key == "options") {
             readEntityList(in, options);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }
@@ -92,8 +91,7 @@ void Menu::readMenuOnlyFields(BaseInStream& in) {
     readMenuFields(in);
     std::string key;
     while (readKey(in, key)) {
-        reportUnknownKey(in, key);
-        break;
+        skipUnknownKey(in, key);
     }
     bindActions();
 }

@@ -55,8 +55,7 @@ void MenuManager::read(BaseInStream& in, int) {
         if (key == "camera") {
             readValue(in, camera);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

@@ -78,8 +78,7 @@ void OptionsMenu::read(BaseInStream& in, int) {
         if (key == "extraTexs") {
             readEntityList(in, extraTexs);
         } else {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
         }
         in.attributes.clear();
     }

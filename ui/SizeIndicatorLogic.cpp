@@ -46,8 +46,9 @@ void SizeIndicatorLogic::read(BaseInStream& in, int version) {
         for (std::size_t i = 0; i < known; ++i)
             if (indicatorFields[i].matches(key)) found = &indicatorFields[i];
         if (!found) {
-            reportUnknownKey(in, key);
-            break;
+            skipUnknownKey(in, key);
+            in.attributes.clear();
+            continue;
         }
         found->read(in, *this);
         in.attributes.clear();
