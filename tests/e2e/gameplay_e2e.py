@@ -1,0 +1,145 @@
+#!/usr/bin/env python3
+# Plays a short route of the first level in the real game inside a virtual X server: W held rolls the
+# hero into the first sphere, the wheel grows it, Space jumps; F1 and 'P' then save the level, and the
+# saved hero and spheres are checked beside the screenshots. Run inside xvfb-run (1024x768x24):
+#
+#   xvfb-run -a -s "-screen 0 1024x768x24" python3 gameplay_e2e.py --game build/tovik --repo .
+
+import argparse
+import os
+import re
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import game_e2e as e2e  # noqa: E402
+from game_e2e import check, keep, screenshot, xdotool  # noqa: E402
+
+
+def hero_block(level_text):
+    """The text of the level's first entity (the hero)."""
+    start = level_text.index("entities")
+    first = level_text.index("Entity 1", start)
+    second = level_text.index("\n\tEntity 1", first)
+    return level_text[first:second]
+
+
+def numbers_after(block, key):
+    found = re.search(r"\b%s\s+((?:-?[\d.e+-]+\s+)+)" % key, block)
+    check(found is not None, "no %s in the saved hero" % key)
+    return [float(v) for v in found.group(1).split()]
+
+
+def wait_until_still(game, tmp, least, timeout=60):
+    """Waits at least `least` seconds, then until two screenshots in a row differ only by the drifting
+    smoke; returns the last. A software-rendered server may draw few frames a second, so every step
+    waits on the picture rather than on the clock."""
+    time.sleep(least)
+    deadline = time.time() + timeout
+    previous = screenshot(tmp)
+    while time.time() < deadline:
+        check(game.alive(), "the game ended:\n" + game.output())
+        time.sleep(0.5)
+        shot = screenshot(tmp)
+        if shot.difference(previous) < 0.05:  # the smoke of the level always moves a little
+            return shot
+        previous = shot
+    raise e2e.Failure("the view never came to rest: " + keep(previous, tmp, "restless"))
+
+
+def route(game_binary, repo, tmp):
+    work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
+    starting_state = e2e.setting(repo, "startingState")
+    os.makedirs(os.path.join(work, os.path.dirname(starting_state)))
+    os.makedirs(home)
+    # The level is played (and saved) from the working folder, never from the repository.
+    level = os.path.join(work, starting_state)
+    shutil.copyfile(os.path.join(repo, starting_state), level)
+    with open(level) as f:
+        shipped = f.read()
+    spheres_before = shipped.count("ScoreSphereLogic 2")
+    check(shipped.count("FirstScoreSphere 2") == 1, "the first level has no first sphere")
+
+    game = e2e.Game(game_binary, work, home)
+    try:
+        e2e.wait_for_window(game)
+        start = e2e.wait_for(game, tmp, e2e.level_is_up, "the hero in the middle of the window")
+        e2e.settle()
+        start = screenshot(tmp)
+
+        # W held: the hero rolls ahead through the first sphere until the block behind it stops it.
+        xdotool("keydown", "w")
+        moved = wait_until_still(game, tmp, 3.0)
+        xdotool("keyup", "w")
+        check(e2e.level_is_up(moved), "the hero left the middle: " + keep(moved, tmp, "moved"))
+        check(moved.difference(start) > 0.10, "the view hardly changed while W was held: " + keep(moved, tmp, "moved"))
+
+        # The wheel grows the hero up to its new largest size (the camera backs away with it).
+        for _ in range(6):
+            xdotool("click", "4")
+            time.sleep(0.15)
+        rest = wait_until_still(game, tmp, 2.0)
+        check(rest.difference(moved) > 0.05, "the view did not change as the hero grew: " + keep(rest, tmp, "grown"))
+
+        # Space held: the camera rises with the hero; released, everything comes back to rest.
+        xdotool("keydown", "space")
+        deadline = time.time() + 30
+        rise, up = 0.0, rest
+        while time.time() < deadline and rise <= 0.08:
+            up = screenshot(tmp)
+            rise = up.difference(rest)
+        xdotool("keyup", "space")
+        check(rise > 0.08, "no jump seen (%.3f): %s" % (rise, keep(up, tmp, "jump")))
+        landed = wait_until_still(game, tmp, 1.0)
+        back = landed.difference(rest)
+        check(back < rise * 0.5, "the hero did not come back down (%.3f vs %.3f): %s"
+              % (back, rise, keep(landed, tmp, "landed")))
+
+        # F1 edits the level, 'P' saves it.
+        stamp = os.path.getmtime(level)
+        xdotool("key", "F1")
+        time.sleep(1.0)
+        xdotool("key", "p")
+        deadline = time.time() + 20
+        while time.time() < deadline and os.path.getmtime(level) == stamp:
+            time.sleep(0.2)
+        check(os.path.getmtime(level) != stamp, "the level was not saved after F1 and P:\n" + game.output()[-2000:])
+        code = game.stop()
+        check(code == 0, "exit code %d after SIGTERM:\n%s" % (code, game.output()))
+    finally:
+        game.kill()
+
+    with open(level) as f:
+        saved = f.read()
+    hero = hero_block(saved)
+    position = numbers_after(hero, "position")
+    radius = numbers_after(hero, "radius")[0]
+    check(position[2] < -3.0, "the saved hero did not move ahead: position %s" % position)
+    check(radius > 1.9, "the saved hero did not grow: radius %g" % radius)
+    check("FirstScoreSphere" not in saved, "the first sphere was not collected")
+    check(saved.count("ScoreSphereLogic 2") == spheres_before, "other spheres went missing")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--repo", required=True)
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    args = parser.parse_args()
+    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
+    tmp = tempfile.mkdtemp(prefix="tovik-e2e-route-")
+    try:
+        route(os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
+    except e2e.Failure as failure:
+        print("FAILED gameplay route: %s" % failure, file=sys.stderr)
+        print("(files kept in %s)" % tmp, file=sys.stderr)
+        sys.exit(1)
+    if not args.keep:
+        shutil.rmtree(tmp, ignore_errors=True)
+    print("passed gameplay route")
+
+
+if __name__ == "__main__":
+    main()
