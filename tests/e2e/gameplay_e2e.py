@@ -92,9 +92,10 @@ def route(game_binary, repo, tmp):
             rise = up.difference(rest)
         xdotool("keyup", "space")
         check(rise > 0.08, "no jump seen (%.3f): %s" % (rise, keep(up, tmp, "jump")))
+        # A landing may leave the hero rolled a little away from where it took off.
         landed = wait_until_still(game, tmp, 1.0)
         back = landed.difference(rest)
-        check(back < rise * 0.5, "the hero did not come back down (%.3f vs %.3f): %s"
+        check(back < rise * 0.75, "the hero did not come back down (%.3f vs %.3f): %s"
               % (back, rise, keep(landed, tmp, "landed")))
 
         # F1 edits the level, 'P' saves it.
