@@ -20,7 +20,7 @@ from game_e2e import check, keep, screenshot, xdotool  # noqa: E402
 
 def hero_block(level_text):
     """The text of the level's first entity (the hero)."""
-    start = level_text.index("entities")
+    start = level_text.index("\nentities")
     first = level_text.index("Entity 1", start)
     second = level_text.index("\n\tEntity 1", first)
     return level_text[first:second]
