@@ -275,14 +275,17 @@ TEST(HeroLogic, EveryTenthDistinctSpherePowersUp) {
         touch(hero, sphere, Vector4(1.0f, 0.0f, 0.0f, 0.0f));
         touch(sphere, hero, Vector4(-1.0f, 0.0f, 0.0f, 0.0f));
     };
-    for (int i = 0; i < 9; ++i) {
+    for (int i = 0; i < 8; ++i) {
         pickUp(spheres[i]);
         scene.frame(30);
     }
-    EXPECT_EQ(16u, liveScoreSpheres.count);
-    // The tenth comes while the ninth still fades, and the ninth is touched again: one power-up.
+    EXPECT_EQ(17u, liveScoreSpheres.count);
+    // The tenth comes while the ninth still fades (both live), and both are touched again: one power-up.
     pickUp(spheres[8]);
+    scene.frame(5);
+    EXPECT_EQ(17u, liveScoreSpheres.count);
     pickUp(spheres[9]);
+    pickUp(spheres[8]);
     pickUp(spheres[9]);
     EXPECT_EQ(8.0f, size->maxSize);
     EXPECT_EQ(1.0f, hero->getComponent<HeroLogic>()->glowTimeLeft);

@@ -58,9 +58,10 @@ TEST(ScoreSpheres, PickUpFadesAndRemovesAndTheNearestIsTheTarget) {
     EXPECT_EQ(3u, liveScoreSpheres.count);
     scene.frame(15);
     EXPECT_EQ(3u, liveScoreSpheres.count) << "still fading";
+    const std::uint32_t pickedId = touching->id;
     scene.frame(3);
     EXPECT_EQ(2u, liveScoreSpheres.count);
-    EXPECT_EQ(nullptr, findEntityById(touching->id));
+    EXPECT_EQ(nullptr, findEntityById(pickedId));
 
     // Removing spheres keeps the list linked; the last one gone leaves the origin as target.
     scene.state.removeEntity(near);
@@ -380,7 +381,8 @@ TEST(EditMode, StopsAndResumesEveryComponent) {
     for (Component* c : components) EXPECT_FALSE(c->disabled) << typeid(*c).name();
     touch(objects[0], hero, Vector4(0.0f, 1.0f, 0.0f, 0.0f));
     EXPECT_TRUE(objects[0]->getComponent<ScoreSphereLogic>()->destroy);
+    const std::uint32_t timedId = objects[7]->id;
     scene.frame(40);
-    EXPECT_EQ(nullptr, findEntityById(objects[7]->id));
+    EXPECT_EQ(nullptr, findEntityById(timedId));
     EXPECT_GT(objects[8]->body->position.z(), 5.0f);
 }

@@ -132,9 +132,12 @@ public:
     }
 
     Entity* addFloor(Shape* shape = nullptr) {
-        auto* rect = new Rect();
-        rect->size = Vector4(50.0f, 0.5f, 50.0f, 0.0f);
-        return addObject(Vector4(0.0f, -0.5f, 0.0f, 1.0f), shape ? shape : rect);
+        if (!shape) {
+            auto* rect = new Rect();
+            rect->size = Vector4(50.0f, 0.5f, 50.0f, 0.0f);
+            shape = rect;
+        }
+        return addObject(Vector4(0.0f, -0.5f, 0.0f, 1.0f), shape);
     }
 
     // One frame as the main loop runs it.
