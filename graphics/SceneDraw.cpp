@@ -19,6 +19,7 @@
 #include "graphics/Program.h"
 #include "graphics/Texture.h"
 #include "physics/Body.h"
+#include "physics/Shape.h"
 
 namespace {
 
@@ -132,13 +133,25 @@ void sortForDrawing(std::vector<Entity*>& entities, const Camera& camera, std::v
     for (std::size_t i = 0; i < scratch.size(); ++i) entities[i] = scratch[i].entity;
 }
 
-void orderForDrawing(const std::vector<Entity*>& entities, std::vector<Entity*>& order) {
+void orderForDrawing(const std::vector<Entity*>& entities, const Camera& camera, std::vector<Entity*>& order) {
     order.clear();
     order.reserve(entities.size());
     std::size_t opaqueEnd = 0;
     while (opaqueEnd < entities.size() && drawClassOf(entities[opaqueEnd]) == 0) ++opaqueEnd;
-    for (std::size_t i = opaqueEnd; i-- > 0;)
-        if (coversWhatIsBehind(*entities[i]->graphics)) order.push_back(entities[i]);
+    // Nearest first by the far end of each bounding sphere: a floor under everything reaches far
+    // behind the objects standing on it, so it comes after them instead of being drawn over.
+    static std::vector<DrawOrderKey> covering;
+    covering.clear();
+    const Vector4 row = depthRow(camera);
+    for (std::size_t i = opaqueEnd; i-- > 0;) {
+        Entity* entity = entities[i];
+        if (!coversWhatIsBehind(*entity->graphics)) continue;
+        const float radius = entity->body->shape ? entity->body->shape->getBoundingRadius() : 0.0f;
+        covering.push_back(DrawOrderKey{viewDepth(row, *entity->body) - radius, 0, entity});
+    }
+    std::stable_sort(covering.begin(), covering.end(),
+                     [](const DrawOrderKey& a, const DrawOrderKey& b) { return a.z > b.z; });
+    for (const DrawOrderKey& key : covering) order.push_back(key.entity);
     for (std::size_t i = 0; i < opaqueEnd; ++i)
         if (!coversWhatIsBehind(*entities[i]->graphics)) order.push_back(entities[i]);
     order.insert(order.end(), entities.begin() + static_cast<std::ptrdiff_t>(opaqueEnd), entities.end());
@@ -149,7 +162,7 @@ void drawEntities(GameState& state, Camera& camera) {
     Program* lastProgram = nullptr;
     unsigned lastName = 0;
     std::vector<Entity*> order;
-    orderForDrawing(state.entities, order);
+    orderForDrawing(state.entities, camera, order);
     for (Entity* entity : order) {
         Graphics* graphics = entity->graphics;
         if (graphics == nullptr || graphics->disabled) continue;

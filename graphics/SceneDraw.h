@@ -30,11 +30,11 @@ struct DrawOrderKey {
 // class). scratch is reused between frames to spare allocations.
 void sortForDrawing(std::vector<Entity*>& entities, const Camera& camera, std::vector<DrawOrderKey>& scratch);
 
-// The order the entities, already in draw order, are drawn in: the leading opaque ones nearest first,
-// so that the depth test spares the shading of what they hide, as far as that cannot change the
-// picture: opaque ones that still blend this frame (a fade, see-through texels) follow them far to near,
-// then the rest as they stand.
-void orderForDrawing(const std::vector<Entity*>& entities, std::vector<Entity*>& order);
+// The order the entities, already in draw order, are drawn in: the leading opaque ones nearest first
+// (by the far end of their bounding spheres), so that the depth test spares the shading of what they
+// hide, as far as that cannot change the picture: opaque ones that still blend this frame (a fade,
+// see-through texels) follow them far to near, then the rest as they stand.
+void orderForDrawing(const std::vector<Entity*>& entities, const Camera& camera, std::vector<Entity*>& order);
 
 // The body of GameState::draw: sorts state.entities, draws the box groups, the entities in program
 // passes, the particle emitters, then the state components.

@@ -2,7 +2,9 @@
 # Frame time of the first level in a real window: the game runs unpaced ("limitFrameRate" off) in the
 # X server it is started in (xvfb-run gives a software-rendered 1024x768 one) with its frame-time log
 # on, and the median frame period and the part of it spent in the game's update and draw calls (the
-# rest is the buffer swap, where the renderer rasterises) are reported. Run inside xvfb-run:
+# rest is the buffer swap, where the renderer rasterises) are reported, with the processor time the
+# whole process (the renderer's threads included) spends per frame, which depends less on how busy
+# the machine is than the frame period does. Run inside xvfb-run:
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" python3 frame_time.py --game build/tovik --repo . [--frames N]
 
@@ -31,6 +33,13 @@ def unpaced_settings(repo, work):
         f.write(text)
 
 
+def cpu_seconds(pid):
+    """User and system time of a process and all its threads so far."""
+    with open("/proc/%d/stat" % pid) as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
 def percentile(values, share):
     ordered = sorted(values)
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
@@ -55,12 +64,15 @@ def main():
     game = subprocess.Popen([os.path.abspath(args.game)], cwd=work, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE, text=True)
     frames = []
+    cpu = []
     deadline = time.time() + 300
     try:
         for line in game.stderr:
             fields = line.split()
             if len(fields) == 6 and fields[0] == "frame":
                 frames.append((float(fields[1]), float(fields[3]), float(fields[5])))
+                if len(frames) in (args.warmup, args.warmup + args.frames):
+                    cpu.append(cpu_seconds(game.pid))
                 if len(frames) >= args.warmup + args.frames:
                     break
             if time.time() > deadline:
@@ -90,6 +102,9 @@ def main():
     print("update + draw  median %.2f ms  (%.1f%% of the frame: the game's own code and GL calls)"
           % (statistics.median(own), 100.0 * statistics.median(own) / median if median > 0 else 0.0))
     print("buffer swap    median %.2f ms  (rasterising and presenting)" % statistics.median(swaps))
+    if len(cpu) == 2:
+        print("processor time %.2f ms per frame  (all threads of the game and its renderer)"
+              % (1000.0 * (cpu[1] - cpu[0]) / len(measured)))
     if code != 0:
         raise SystemExit("frame_time: the game ended with exit code %d" % code)
 

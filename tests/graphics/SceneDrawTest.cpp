@@ -178,7 +178,7 @@ TEST_F(SceneDrawTest, OpaqueSurfacesAreDrawnNearestFirstUnlessTheyBlendThisFrame
                                       farGlass, nearGlass, bare};
     EXPECT_EQ(state.entities, stored);
     std::vector<Entity*> order;
-    orderForDrawing(state.entities, order);
+    orderForDrawing(state.entities, camera, order);
     EXPECT_EQ(order, (std::vector<Entity*>{nearWall, midWall, farWall, fadingFar, dimmedSpecular, fadingNear,
                                            farGlass, nearGlass, bare}));
 
@@ -189,14 +189,14 @@ TEST_F(SceneDrawTest, OpaqueSurfacesAreDrawnNearestFirstUnlessTheyBlendThisFrame
     expected.push_back(pass("endPass", 1));
     EXPECT_EQ(calls(), expected);
     // Drawing cleared the frame's offsets: the next frame is all opaque walls nearest first.
-    orderForDrawing(state.entities, order);
+    orderForDrawing(state.entities, camera, order);
     EXPECT_EQ(order.front(), nearWall);
     EXPECT_EQ(order[5], farWall);
     EXPECT_EQ(state.entities, stored);
 
     // Nothing opaque: the order is the stored one.
     std::vector<Entity*> glassOnly{farGlass, nearGlass, bare};
-    orderForDrawing(glassOnly, order);
+    orderForDrawing(glassOnly, camera, order);
     EXPECT_EQ(order, glassOnly);
 }
 
