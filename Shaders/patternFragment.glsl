@@ -49,11 +49,8 @@ float band(float wave, float thinness, float sharpness)
 
 // A software renderer runs every branch of a shader for the whole block of fragments and only
 // saves work where a loop stops early. So the kinds share one body, picked by selections on the
-// kind, and work that only some kinds or only some fragments need sits in loops that run once or not
-// at all (`when`): a kind known for the whole draw, or a pattern out of reach of a whole block of
-// fragments, then costs next to nothing. Every kind is a wave of the form sin(outer), with outer
-// built on a second wave sin(inner).
-#define when(condition) for (int once = 0; once < ((condition) ? 1 : 0); ++once)
+// kind, and the loops over the filled slots and over the blob kind's three waves end at their counts.
+// Every kind is a wave of the form sin(outer), with outer built on a second wave sin(inner).
 
 // How strongly the pattern of kind `id` in the slot starting at `base` covers this point, 0 to 1.
 // rel is the point relative to the pattern's centre, d its distance, and (u, v) the point's
@@ -75,23 +72,16 @@ float coverage(int id, int base, vec3 rel, float d, vec2 uv, float picture)
     // Kind 7, a band that slithers across the surface: its width, the thinness of its core, and the
     //         frequency and amplitude of its sway; cos(x) is taken as sin(x + pi / 2).
     float warp = 2.0 / max(abs(p1), 0.0001);
-    float angle = 0.0;
-    when(id == 4) angle = atan(uv.y, uv.x);
-    float worldDistance = 0.0;
-    when(id == 6) worldDistance = length(worldPosition);
-    bool swaying = id == 2 || id == 3 || id == 4 || id == 7;
+    float angle = atan(uv.y, uv.x);
+    float worldDistance = length(worldPosition);
     int waves = id == 3 ? 3 : 1;
     vec3 r = rel;
     float wave = 0.0;
     for (int t = 0; t < waves; ++t) {
-        float inner = 0.0;
-        when(swaying) {
-            float innerArg = id == 3 ? r.y * warp : id == 2 ? uv.y * s * 0.5 : id == 4 ? angle * 3.0 + d * 0.2
-                                                                                      : uv.x * p3 * s;
-            inner = sin(innerArg);
-        }
-        float across = 0.0;
-        when(id == 7) across = clamp((uv.y - p4 * p1 * 4.0 * inner) / max(p1, 0.0001), -1.0, 1.0);
+        float innerArg = id == 3 ? r.y * warp : id == 2 ? uv.y * s * 0.5 : id == 4 ? angle * 3.0 + d * 0.2
+                                                                                  : uv.x * p3 * s;
+        float inner = sin(innerArg);
+        float across = clamp((uv.y - p4 * p1 * 4.0 * inner) / max(p1, 0.0001), -1.0, 1.0);
         float outerArg = id == 3 ? r.x * s + inner
                        : id == 2 ? s * (uv.x * p1 + p2 * 0.5 * inner)
                        : id == 4 ? d * s + inner * p1 * 0.1
@@ -114,54 +104,56 @@ float coverage(int id, int base, vec3 rel, float d, vec2 uv, float picture)
     return id == 1 ? shells : id == 8 ? picture : id >= 2 && id <= 7 ? banded : 0.0;
 }
 
-// A point's coordinates in the plane of the surface with normal n: along two directions in that plane
-// (any two will do, as long as they turn smoothly).
-vec2 planeCoordinates(vec3 n, vec3 rel)
-{
-    vec3 up = abs(n.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
-    vec3 across = normalize(cross(up, n));
-    vec3 along = cross(n, across);
-    return vec2(dot(rel, across), dot(rel, along));
-}
-
-// The surface's colour is its texture at the texture coordinates; a picture slot reads the texture
-// once more at its own place. Only the filled slots are walked, and a dispenser's slot only where its
-// pattern reaches: beyond its outer cut-off it adds nothing.
+// Every slot reads the texture once (a picture slot at its own place, any other at the surface's
+// texture coordinates), and one of those reads also serves as the surface's colour: the first,
+// unless some slot shows a picture, in which case one more turn past the filled slots reads it.
+// So objects without picture patterns read the texture once, however many slots they fill.
+// `across` and `along` are two directions in the plane of the surface (any two will do, as long as
+// they turn smoothly).
 void surfaceAndPatterns(vec3 n, out vec4 surface, out vec3 light, out float alpha)
 {
     // The filled slots come first: the first empty one ends the list.
     int used = patternID0 == 0 ? 0 : patternID1 == 0 ? 1 : patternID2 == 0 ? 2 : patternID3 == 0 ? 3 :
                patternID4 == 0 ? 4 : patternID5 == 0 ? 5 : patternID6 == 0 ? 6 : patternID7 == 0 ? 7 : 8;
+    bool pictures = (used > 0 && patternID0 == 8) || (used > 1 && patternID1 == 8) ||
+                    (used > 2 && patternID2 == 8) || (used > 3 && patternID3 == 8) ||
+                    (used > 4 && patternID4 == 8) || (used > 5 && patternID5 == 8) ||
+                    (used > 6 && patternID6 == 8) || (used > 7 && patternID7 == 8);
+    int surfaceTurn = pictures ? used : 0;
+    int turns = pictures ? used + 1 : max(used, 1);
 
-    surface = texture2D(texture, texCoord);
+    vec3 up = abs(n.y) < 0.9 ? vec3(0.0, 1.0, 0.0) : vec3(1.0, 0.0, 0.0);
+    vec3 across = normalize(cross(up, n));
+    vec3 along = cross(n, across);
+    surface = vec4(0.0);
     light = vec3(0.0);
     alpha = 0.0;
-    for (int k = 0; k < used; ++k) {
-        int id = k == 0 ? patternID0 : k == 1 ? patternID1 : k == 2 ? patternID2 : k == 3 ? patternID3 :
-                 k == 4 ? patternID4 : k == 5 ? patternID5 : k == 6 ? patternID6 : patternID7;
-        int base = k * 17;
+    for (int k = 0; k < turns; ++k) {
+        int id = k >= used ? 0 : k == 0 ? patternID0 : k == 1 ? patternID1 : k == 2 ? patternID2 :
+                 k == 3 ? patternID3 : k == 4 ? patternID4 : k == 5 ? patternID5 : k == 6 ? patternID6
+                                                                                   : patternID7;
+        int base = min(k, 7) * 17;
         vec3 centre = vec3(patternParams[base], patternParams[base + 1], patternParams[base + 2]);
         float cutOffStart = patternParams[base + 3];
         float cutOffEnd = patternParams[base + 4];
+        vec4 color = vec4(patternParams[base + 5], patternParams[base + 6], patternParams[base + 7],
+                          patternParams[base + 8]);
         vec3 rel = worldPosition - centre;
         float d = length(rel);
-        // Own patterns come with endless cut-offs; a dispenser's fade out between its two distances
-        // and are gone at the outer one.
-        float fadeEnd = max(cutOffEnd, cutOffStart + 0.0001);
-        // A picture is read where every neighbouring fragment runs too, for the texture's level of detail.
-        float picture = 0.0;
-        when(id == 8) picture = dot(texture2D(texture, planeCoordinates(n, rel) * patternParams[base + 9] * 0.1).rgb,
-                                    vec3(0.299, 0.587, 0.114));
-        when(d < fadeEnd) {
-            float reach = 1.0;
-            if (cutOffEnd < 1.0e30) reach = d <= cutOffStart ? 1.0 : 1.0 - smoothstep(cutOffStart, fadeEnd, d);
-            vec4 color = vec4(patternParams[base + 5], patternParams[base + 6], patternParams[base + 7],
-                              patternParams[base + 8]);
-            vec2 uv = planeCoordinates(n, rel);
-            float amount = coverage(id, base, rel, d, uv, picture) * reach;
-            light += color.rgb * amount;
-            alpha += color.a * amount;
+
+        // Own patterns come with endless cut-offs; a dispenser's fade out between its two distances.
+        float reach = 1.0;
+        if (cutOffEnd < 1.0e30) {
+            reach = d <= cutOffStart ? 1.0
+                                     : 1.0 - smoothstep(cutOffStart, max(cutOffEnd, cutOffStart + 0.0001), d);
         }
+        vec2 uv = vec2(dot(rel, across), dot(rel, along));
+        vec4 texel = texture2D(texture, id == 8 ? uv * patternParams[base + 9] * 0.1 : texCoord);
+        if (k == surfaceTurn) surface = texel;
+        float picture = dot(texel.rgb, vec3(0.299, 0.587, 0.114));
+        float amount = coverage(id, base, rel, d, uv, picture) * reach;
+        light += color.rgb * amount;
+        alpha += color.a * amount;
     }
 }
 

@@ -209,7 +209,7 @@ void firstLevelFrame(benchmark::State& state) {
     state.counters["surfaceSamples"] = work.patternSamples;
     state.counters["slotsPerFrame"] = work.slots;
     state.counters["slotSamples"] = work.slotSamples;
-    // The surface program used to walk one slot's worth of pattern code even where it had none.
+    // The surface program walks one slot's worth of pattern code even where it has none.
     state.counters["slotlessSamples"] = work.emptySamples;
 }
 // Argument 0: the counts in the order the game draws; 1: in the stored far-to-near order.
