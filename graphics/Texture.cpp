@@ -103,6 +103,16 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
         image = &fallback;
         internalFormat = GL_RGBA;
     }
+    width = static_cast<int>(image->width);
+    height = static_cast<int>(image->height);
+    opaque = !hasSeeThroughTexel(*image);
+    // A program that only reads data (a converter, a fuzzer) has no current context: GL calls would do
+    // nothing and GLU's version check would read a null string, so nothing is uploaded.
+    if (!glGetString(GL_VERSION)) {
+        std::cerr << "error: a " << image->width << " x " << image->height
+                  << " texture was not uploaded: there is no OpenGL context" << std::endl;
+        return;
+    }
     glGenTextures(1, &glName);
     glBindTexture(GL_TEXTURE_2D, glName);
     // Rows are tightly packed whatever their byte width.
@@ -116,9 +126,6 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
                   << (reason ? reinterpret_cast<const char*>(reason) : "unknown GLU error") << std::endl;
     }
     glBindTexture(GL_TEXTURE_2D, 0);
-    width = static_cast<int>(image->width);
-    height = static_cast<int>(image->height);
-    opaque = !hasSeeThroughTexel(*image);
     setParameters();
 }
 
