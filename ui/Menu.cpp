@@ -296,3 +296,26 @@ void deleteEntities(std::vector<Entity*>& entities) {
     for (Entity* entity : entities) delete entity;
     entities.clear();
 }
+
+void Menu::readMenuWithExtras(BaseInStream& in, std::vector<Entity*>& extraTexs) {
+    readBaseHeader(in);
+    readMenuFields(in);
+    deleteEntities(extraTexs);
+    std::string key;
+    while (readKey(in, key)) {
+        if (key == "extraTexs") {
+            readEntityList(in, extraTexs);
+        } else {
+            skipUnknownKey(in, key);
+        }
+        in.attributes.clear();
+    }
+}
+
+void Menu::writeMenuWithExtras(BaseOutStream& out, const std::vector<Entity*>& extraTexs) {
+    writeBaseHeader(out, 0, "Menu");
+    writeMenuFields(out);
+    writeBaseEnd(out);
+    writeField(out, "extraTexs", extraTexs);
+    writeEnd(out);
+}

@@ -98,6 +98,10 @@ public:
     // The "Menu" part: "menuTexs", "background", "options", "end". Items read as "NULL" are dropped.
     void readMenuFields(BaseInStream& in);
     void writeMenuFields(BaseOutStream& out);
+    // The whole part of a screen whose only field of its own is "extraTexs": its Menu base part, then
+    // the extra entities (replacing those it held), then "end".
+    void readMenuWithExtras(BaseInStream& in, std::vector<Entity*>& extraTexs);
+    void writeMenuWithExtras(BaseOutStream& out, const std::vector<Entity*>& extraTexs);
     // The class part of a screen that adds no fields: version, "Menu" and its part, "end".
     void readMenuOnlyFields(BaseInStream& in);
     void writeMenuOnlyFields(BaseOutStream& out);

@@ -70,27 +70,12 @@ Menu* OptionsMenu::clone() const {
 }
 
 void OptionsMenu::read(BaseInStream& in, int) {
-    readBaseHeader(in);
-    readMenuFields(in);
-    deleteEntities(extraTexs);
-    std::string key;
-    while (readKey(in, key)) {
-        if (key == "extraTexs") {
-            readEntityList(in, extraTexs);
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readMenuWithExtras(in, extraTexs);
     bindActions();
 }
 
 void OptionsMenu::write(BaseOutStream& out, int) {
-    writeBaseHeader(out, 0, "Menu");
-    writeMenuFields(out);
-    writeBaseEnd(out);
-    writeField(out, "extraTexs", extraTexs);
-    writeEnd(out);
+    writeMenuWithExtras(out, extraTexs);
 }
 
 void OptionsMenu::bindActions() {
