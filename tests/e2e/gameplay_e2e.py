@@ -91,8 +91,9 @@ def route(game_binary, repo, tmp):
         for _ in range(6):
             xdotool("click", "4")
             time.sleep(0.15)
+        # Whether it grew is read from the saved level below: a whole-picture difference depends on how far
+        # the hero rolled on after W was released.
         rest = wait_until_still(game, tmp, 2.0)
-        check(rest.difference(moved) > 0.05, "the view did not change as the hero grew: " + keep(rest, tmp, "grown"))
 
         # Space held: the camera rises with the hero; released, everything comes back to rest.
         focus()
@@ -104,11 +105,9 @@ def route(game_binary, repo, tmp):
             rise = up.difference(rest)
         xdotool("keyup", "space")
         check(rise > 0.08, "no jump seen (%.3f): %s" % (rise, keep(up, tmp, "jump")))
-        # A landing may leave the hero rolled a little away from where it took off.
-        landed = wait_until_still(game, tmp, 1.0)
-        back = landed.difference(rest)
-        check(back < rise * 0.75, "the hero did not come back down (%.3f vs %.3f): %s"
-              % (back, rise, keep(landed, tmp, "landed")))
+        # The view comes to rest again; that the hero stands on the floor (not above it) is read from the
+        # saved level, since a landing may leave it rolled a little away from where it took off.
+        wait_until_still(game, tmp, 1.0)
 
         # F1 edits the level, 'P' saves it (asked again while a busy server has not seen the key).
         stamp = os.path.getmtime(level)
@@ -137,6 +136,12 @@ def route(game_binary, repo, tmp):
     radius = numbers_after(hero, "radius")[0]
     check(position[2] < -3.0, "the saved hero did not move ahead: position %s" % position)
     check(radius > 1.9, "the saved hero did not grow: radius %g" % radius)
+    # The first stretch of floor is flat: a hero at rest stands its radius above it, wherever it rolled.
+    shipped_hero = hero_block(shipped)
+    floor = numbers_after(shipped_hero, "position")[1] - numbers_after(shipped_hero, "radius")[0]
+    check(abs(position[1] - (floor + radius)) < 0.1 * radius,
+          "the saved hero is not back on the floor after the jump: height %g, radius %g, floor %g"
+          % (position[1], radius, floor))
     check("FirstScoreSphere" not in saved, "the first sphere was not collected")
     check(saved.count("ScoreSphereLogic 2") == spheres_before, "other spheres went missing")
 
