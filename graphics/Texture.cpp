@@ -19,6 +19,14 @@ const auto& textureType = registerType<Texture>("Texture");
 // The GL extension constant, spelled out so that no extension header is needed.
 constexpr GLenum maxAnisotropy = 0x84FE;
 
+// Mesa's software rasteriser (llvmpipe) can spin without end sampling some fragments anisotropically:
+// the game froze in the middle of a frame about once a minute of play. There textures are filtered
+// trilinearly only.
+bool anisotropyIsSafe() {
+    const GLubyte* renderer = glGetString(GL_RENDERER);
+    return !(renderer && std::strstr(reinterpret_cast<const char*>(renderer), "llvmpipe"));
+}
+
 void reportRect(const char* problem, const TextureRect& rect, const PixelImage& image) {
     std::cerr << "error: texture rectangle (" << rect.minX << ", " << rect.minY << ") to (" << rect.maxX << ", "
               << rect.maxY << ") " << problem << " the " << image.width << " x " << image.height << " image"
@@ -162,7 +170,7 @@ void Texture::setParameters() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     // Asked for only where the driver has it, so that no GL error is left behind.
-    if (GLEW_EXT_texture_filter_anisotropic) glTexParameterf(GL_TEXTURE_2D, maxAnisotropy, 4.0f);
+    if (GLEW_EXT_texture_filter_anisotropic && anisotropyIsSafe()) glTexParameterf(GL_TEXTURE_2D, maxAnisotropy, 4.0f);
     glBindTexture(GL_TEXTURE_2D, 0);
 }
 

@@ -192,9 +192,18 @@ class Game:
         try:
             return self.process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
+            stacks = self.stacks()
             self.process.kill()
             self.process.wait()
-            raise Failure("the game did not end within %d s of SIGTERM" % timeout)
+            raise Failure("the game did not end within %d s of SIGTERM; where it stood:\n%s" % (timeout, stacks))
+
+    def stacks(self):
+        """Every thread's stack of the running game, when gdb is there to take them."""
+        if not shutil.which("gdb"):
+            return "(no gdb to show the stacks)"
+        taken = subprocess.run(["gdb", "-batch", "-p", str(self.process.pid), "-ex", "thread apply all bt 25"],
+                               capture_output=True, text=True, timeout=120)
+        return "\n".join(line for line in taken.stdout.splitlines() if line.startswith(("#", "Thread")))
 
     def kill(self):
         self.unthrottle()
