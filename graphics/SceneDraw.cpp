@@ -17,6 +17,7 @@
 #include "graphics/Graphics.h"
 #include "graphics/MeshBuilder.h"
 #include "graphics/Program.h"
+#include "graphics/Sky.h"
 #include "graphics/Texture.h"
 #include "physics/Body.h"
 #include "physics/Shape.h"
@@ -206,6 +207,8 @@ void drawScene(GameState& state, Camera& camera) {
     sortForDrawing(state.entities, camera, scratch);
 
     glEnable(GL_MULTISAMPLE);
+    // The backdrop first: everything drawn afterwards stands in front of it.
+    if (Sky* sky = state.getComponents<Sky>()) sky->drawBehind(camera);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 

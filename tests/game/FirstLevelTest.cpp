@@ -1,15 +1,17 @@
-// The first level as shipped, loaded without its resources (no GL): it holds every gameplay object,
-// its hero can jump from each kind of floor the level is built of, and the hero rides the patrol.
+// The first level as shipped, loaded without its resources (no GL): it holds every gameplay object and
+// its sky, its hero can jump from each kind of floor the level is built of, and the hero rides the patrol.
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
 #include "PlayScene.h"
+#include "core/PngFile.h"
 #include "game/EndGameBarrier.h"
 #include "game/FirstScoreSphere.h"
 #include "game/PatrollingComponent.h"
 #include "game/ScoreSphereLogic.h"
+#include "graphics/Sky.h"
 #include "physics/Shape.h"
 
 namespace {
@@ -101,6 +103,47 @@ TEST(FirstLevel, HoldsEveryGameplayObject) {
     EndGameBarrier* barrier = level.with<EndGameBarrier>().front()->getComponent<EndGameBarrier>();
     EXPECT_GT(size->maxSize * 2.0f, barrier->entryRadius);
     EXPECT_LE(size->maxSize, barrier->entryRadius);
+}
+
+// The level stands before its sky: level data that its resource file and a picture back, and that
+// reads back as written.
+TEST(FirstLevel, StandsBeforeASkyItsResourcesName) {
+    FirstLevel level;
+    Sky* sky = level.state->getComponents<Sky>();
+    ASSERT_NE(nullptr, sky);
+    EXPECT_FALSE(sky->disabled);
+    EXPECT_EQ("sky", sky->graphics.textureName);
+    EXPECT_EQ("skySphere", sky->graphics.modelName);
+    EXPECT_EQ("particleShader", sky->graphics.programName);
+    EXPECT_EQ(1.0f, sky->graphics.diffuseColor.w()) << "an opaque sky";
+
+    std::ifstream file(std::string(TOVIK_SOURCE_DIR) + "/Content/Resources/level1.res");
+    std::stringstream resources;
+    resources << file.rdbuf();
+    const std::string text = resources.str();
+    EXPECT_NE(std::string::npos, text.find("\nsky\n\tTexture 1\n\t\tfileName Content/Images/sky.png\n"));
+    EXPECT_NE(std::string::npos, text.find("\nskySphere\n\tfunction Model::createSphere "));
+    EXPECT_NE(std::string::npos, text.find("\nparticleShader\n\tParticleShader "));
+    testing::internal::CaptureStderr();
+    const PixelImage picture = readPngImage(std::string(TOVIK_SOURCE_DIR) + "/Content/Images/sky.png");
+    EXPECT_EQ("", testing::internal::GetCapturedStderr());
+    ASSERT_FALSE(picture.empty());
+    EXPECT_EQ(picture.width, 2 * picture.height) << "round the horizon twice as far as pole to pole";
+
+    std::stringstream written;
+    {
+        OStreamWrapper out(written);
+        writeValue(out, *sky);
+    }
+    Sky back;
+    IStreamWrapper in(written);
+    testing::internal::CaptureStderr();
+    readValue(in, back);
+    testing::internal::GetCapturedStderr();  // the resources are not loaded here
+    EXPECT_FALSE(in.hasFailed());
+    EXPECT_EQ(sky->graphics.textureName, back.graphics.textureName);
+    EXPECT_EQ(sky->graphics.modelName, back.graphics.modelName);
+    EXPECT_EQ(sky->graphics.programName, back.graphics.programName);
 }
 
 // From the start floor and from every other resolving box the hero can land on, it jumps.
