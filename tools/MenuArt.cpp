@@ -82,12 +82,23 @@ public:
             }
     }
 
-    // Lines of text from the top y downwards, `gap` pixels apart.
-    void paragraph(const std::vector<std::string>& lines, int pixels, float x, float top, float gap, Color c) {
+    // Lines of text from the top y downwards, `gap` pixels apart. A line whose words are set apart by a
+    // run of three or more spaces is a table row: what follows the run starts at x + tabStop, so that the
+    // rows line up although the lettering's widths differ.
+    void paragraph(const std::vector<std::string>& lines, int pixels, float x, float top, float gap, Color c,
+                   float tabStop = 0.0f) {
         float y = top;
         for (const std::string& line : lines) {
             y -= gap;
-            if (!line.empty()) text(line, pixels, x, y, c);
+            if (line.empty()) continue;
+            const std::size_t run = line.find("   ");
+            if (tabStop <= 0.0f || run == std::string::npos) {
+                text(line, pixels, x, y, c);
+                continue;
+            }
+            text(line.substr(0, run), pixels, x, y, c);
+            const std::size_t rest = line.find_first_not_of(' ', run);
+            if (rest != std::string::npos) text(line.substr(rest), pixels, x + tabStop, y, c);
         }
     }
 
@@ -134,7 +145,7 @@ Canvas framedBackdrop(const std::string& heading, float halfWidth = 300.0f) {
 
 Canvas page(const std::string& heading, const std::vector<std::string>& lines, int number, int count) {
     Canvas canvas = framedBackdrop(heading, 330.0f);
-    canvas.paragraph(lines, 20, middle - 290.0f, 404.0f, 29.0f, soft);
+    canvas.paragraph(lines, 20, middle - 290.0f, 404.0f, 29.0f, soft, 112.0f);
     canvas.text("page " + std::to_string(number) + " of " + std::to_string(count), 16, middle + 230.0f, 94.0f,
                 Color{0.6f, 0.65f, 0.8f, 1.0f}, true);
     return canvas;
@@ -147,10 +158,12 @@ bool writeAll(const std::string& folder) {
 
     // The title menu: the name over the circling sphere and a shade behind the items on the left.
     Canvas title(backdropWidth, backdropHeight);
-    title.panel(middle - 330.0f, 40.0f, middle - 90.0f, 356.0f, 22.0f, Color{0.05f, 0.08f, 0.16f, 0.55f},
-                Color{0.02f, 0.03f, 0.08f, 0.7f});
+    // Shade and lettering are dark enough to read over the level's bright sky.
+    title.panel(middle - 330.0f, 40.0f, middle - 90.0f, 356.0f, 22.0f, Color{0.05f, 0.08f, 0.16f, 0.72f},
+                Color{0.02f, 0.03f, 0.08f, 0.8f});
     title.text("TOVIK", 96, middle + 4.0f, 386.0f, Color{0.0f, 0.0f, 0.0f, 0.5f}, true);
     title.text("TOVIK", 96, middle, 390.0f, gold, true);
+    title.text("roll, grow, collect", 22, middle + 1.5f, 368.5f, Color{0.0f, 0.0f, 0.0f, 0.8f}, true);
     title.text("roll, grow, collect", 22, middle, 370.0f, soft, true);
     save(title, "title.png");
 

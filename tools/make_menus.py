@@ -183,11 +183,12 @@ def main():
               "Credits", ["credits1", "credits2"], paged)
 
     typical = "Player Name          00:00"
-    lines = [text_entity("Time Attack Mode", 0, 0.62, scale=0.55, color=(1, 0.8, 0.35, 1))]
-    lines += [text_entity("-  -  -  -  -  -  -  -       --:--", 0, 0.48 - i * 0.1, scale=0.5,
+    # Both lists stand below the gold rule under the screen's heading (at 0.62) and above "Back".
+    lines = [text_entity("Time Attack Mode", 0, 0.5, scale=0.55, color=(1, 0.8, 0.35, 1))]
+    lines += [text_entity("-  -  -  -  -  -  -  -       --:--", 0, 0.38 - i * 0.09, scale=0.5,
                           color=(0.9, 0.95, 1, 1), sized_like=typical) for i in range(5)]
-    lines += [text_entity("Super Time Attack", 0, -0.06, scale=0.55, color=(1, 0.8, 0.35, 1))]
-    lines += [text_entity("-  -  -  -  -  -  -  -       --:--", 0, -0.2 - i * 0.1, scale=0.5,
+    lines += [text_entity("Super Time Attack", 0, -0.1, scale=0.55, color=(1, 0.8, 0.35, 1))]
+    lines += [text_entity("-  -  -  -  -  -  -  -       --:--", 0, -0.22 - i * 0.09, scale=0.5,
                           color=(0.9, 0.95, 1, 1), sized_like=typical) for i in range(5)]
     menu_file("bestTimes.menu", ["The best times: a heading and five lines for each time-attack mode, then back."],
               "BestTimesScreen", ["menuBestTimes"], [text_entity("Back", 0, -0.82, scale=0.6)], lines)
