@@ -23,6 +23,9 @@ uniform float ballRadiusSquared;
 uniform vec4 ballGlow;
 uniform float glowRadius;
 
+// A variant made for one list of kinds defines FIXED_PATTERN_KINDS and the eight kinds as constants
+// before this text, so that the compiler drops the work of every kind the draw does not show.
+#ifndef FIXED_PATTERN_KINDS
 uniform int patternID0;
 uniform int patternID1;
 uniform int patternID2;
@@ -31,6 +34,7 @@ uniform int patternID4;
 uniform int patternID5;
 uniform int patternID6;
 uniform int patternID7;
+#endif
 uniform float patternParams[136];
 
 varying vec3 worldPosition;

@@ -4,10 +4,13 @@
 // "PatternShader".
 #pragma once
 
+#include <memory>
+
 #include "core/Matrix.h"
 #include "graphics/Program.h"
 
 class Graphics;
+struct PatternVariants;
 
 // The patterns of one draw as the fragment program receives them: a kind number per slot (0 for an
 // empty slot; the filled slots come first) and 17 floats per filled slot: the centre's x, y, z, the
@@ -28,8 +31,8 @@ void gatherPatternSlots(const Matrix& world, Graphics& graphics, PatternSlots& s
 
 class PatternShader : public Program {
 public:
-    PatternShader() = default;
-    PatternShader(Shader fragment, Shader vertex) : Program(fragment, vertex) {}
+    PatternShader();
+    PatternShader(Shader fragment, Shader vertex);
     PatternShader(const PatternShader& other) = default;
     PatternShader& operator=(const PatternShader& other) = default;
 
@@ -52,7 +55,24 @@ public:
     // Gathers the object's patterns and uploads "patternID0" to "patternID7" and "patternParams".
     void setPatterns(const Matrix& world, Graphics& graphics);
 
+    // The GL program a draw with these slots goes through: a variant compiled for exactly their list of
+    // kinds (a software renderer runs every kind's arithmetic for every fragment otherwise), or this
+    // program itself when no variant can be made. Variants are made once and shared by the copies.
+    unsigned programFor(const PatternSlots& slots);
+    // How many variants have been made so far.
+    int variantCount() const;
+
+    // At most this many variants per program, for this copy and those sharing its program; further lists
+    // of kinds use the program itself (0: every draw does, which gives the same picture more slowly).
+    void setVariantLimit(int limit);
+    static constexpr int defaultVariantLimit = 32;
+
 private:
-    void uploadCameraAndLight(Camera& camera);
-    void uploadObject(Graphics& graphics);
+    void uploadPass(unsigned program, Camera& camera);
+    void uploadCameraAndLight(unsigned program, Camera& camera);
+    void uploadObject(unsigned program, Graphics& graphics);
+    void uploadSlots(unsigned program, const PatternSlots& slots);
+    void drawModel(unsigned program, const Matrix& world, Graphics& graphics);
+
+    std::shared_ptr<PatternVariants> variants;
 };

@@ -32,9 +32,22 @@ std::string readShaderSource(const std::string& name) {
 
 Shader::Shader() : fileName(new std::string()), count(new int(1)) {}
 
-Shader::Shader(unsigned kind, const std::string& name)
+Shader::Shader(unsigned kind, const std::string& name) : Shader(kind, name, std::string()) {}
+
+Shader::Shader(unsigned kind, const std::string& name, const std::string& preamble)
     : glName(glCreateShader(kind)), fileName(new std::string(name)), count(new int(1)) {
-    const std::string source = readShaderSource(name);
+    std::string source = readShaderSource(name);
+    if (!preamble.empty()) {
+        // GLSL allows only comments and blanks before "#version".
+        std::size_t at = 0;
+        const std::size_t version = source.find("#version");
+        if (version != std::string::npos) {
+            const std::size_t lineEnd = source.find('\n', version);
+            if (lineEnd == std::string::npos) source += '\n';
+            at = lineEnd == std::string::npos ? source.size() : lineEnd + 1;
+        }
+        source.insert(at, preamble);
+    }
     const GLchar* text = source.c_str();
     const GLint length = static_cast<GLint>(source.size());
     glShaderSource(glName, 1, &text, &length);

@@ -11,6 +11,9 @@ public:
     // Creates a shader of kind (GL_VERTEX_SHADER or GL_FRAGMENT_SHADER) and compiles the file's text.
     // A failed compile is logged inside its banner and the shader is kept anyway.
     Shader(unsigned kind, const std::string& fileName);
+    // The same with lines put in right after the file's "#version" line (or before its text when it
+    // has none), for variants of one source that fix some of its values at compile time.
+    Shader(unsigned kind, const std::string& fileName, const std::string& preamble);
     Shader(const Shader& other);
     Shader& operator=(const Shader& other);
     virtual ~Shader();

@@ -9,7 +9,12 @@
 #include <memory>
 
 #include "../EffectsScene.h"
+#include "effects/BlobPattern.h"
 #include "effects/ConcentricCirclePattern.h"
+#include "effects/ConcentricCircleWorldPattern.h"
+#include "effects/SimpleAlternatingPattern.h"
+#include "effects/SlitherPattern.h"
+#include "effects/StrangeLinePattern.h"
 #include "effects/ParticleEmitter.h"
 #include "effects/PatternDispenser.h"
 #include "effects/TexturePattern.h"
@@ -42,26 +47,33 @@ protected:
         glGetProgramiv(shader->getGLName(), what, &value);
         return value;
     }
+    // The program whose uniforms are read: a variant once a test names one, else the shader's own.
+    GLuint program() const { return readFrom != 0 ? readFrom : shader->getGLName(); }
     int uniformInt(const char* name) {
         GLint value = -12345;
-        const GLint location = glGetUniformLocation(shader->getGLName(), name);
+        const GLint location = glGetUniformLocation(program(), name);
         EXPECT_NE(location, -1) << name;
-        glGetUniformiv(shader->getGLName(), location, &value);
+        glGetUniformiv(program(), location, &value);
         return value;
     }
     float uniformFloat(const std::string& name) {
         float value = -12345.0f;
-        const GLint location = glGetUniformLocation(shader->getGLName(), name.c_str());
+        const GLint location = glGetUniformLocation(program(), name.c_str());
         EXPECT_NE(location, -1) << name;
-        glGetUniformfv(shader->getGLName(), location, &value);
+        glGetUniformfv(program(), location, &value);
         return value;
     }
     Vector4 uniformVector(const char* name) {
         float v[4] = {0, 0, 0, 0};
-        const GLint location = glGetUniformLocation(shader->getGLName(), name);
+        const GLint location = glGetUniformLocation(program(), name);
         EXPECT_NE(location, -1) << name;
-        glGetUniformfv(shader->getGLName(), location, v);
+        glGetUniformfv(program(), location, v);
         return Vector4(v[0], v[1], v[2], v[3]);
+    }
+    static PatternSlots kindsList(std::initializer_list<int> kinds) {
+        PatternSlots slots;
+        for (int kind : kinds) slots.ids[slots.filled++] = kind;
+        return slots;
     }
     float param(int index) { return uniformFloat("patternParams[" + std::to_string(index) + "]"); }
     GLint bound(GLenum what) {
@@ -82,6 +94,7 @@ protected:
     EffectsScene scene;
     Texture* white = nullptr;
     std::unique_ptr<PatternShader> shader;
+    GLuint readFrom = 0;
     TestCamera camera;
 };
 
@@ -140,9 +153,13 @@ TEST_F(PatternShaderGl, OneObjectsUniformsReadBack) {
     camera.zFar = 250.0f;
     drawn->graphics->draw(Matrix(), camera);
 
-    EXPECT_EQ(uniformInt("patternID0"), 2);
-    EXPECT_EQ(uniformInt("patternID1"), 5);
-    for (int k = 2; k < 8; ++k) EXPECT_EQ(uniformInt(("patternID" + std::to_string(k)).c_str()), 0) << k;
+    // Drawn through the one variant made for its kinds, own wave first, then the dispenser's rings,
+    // which has them built in.
+    ASSERT_EQ(shader->variantCount(), 1);
+    readFrom = shader->programFor(kindsList({2, 5}));
+    EXPECT_EQ(shader->variantCount(), 1);
+    EXPECT_NE(readFrom, shader->getGLName());
+    EXPECT_EQ(glGetUniformLocation(readFrom, "patternID0"), -1);
     // Slot 0: the object's own pattern at its body, without cut-off.
     EXPECT_FLOAT_EQ(param(0), 1.0f);
     EXPECT_FLOAT_EQ(param(1), 2.0f);
@@ -185,13 +202,100 @@ TEST_F(PatternShaderGl, PassWithoutHeroFallsBackToWhitePixelAndStaysBoundUntilIt
     drawn->graphics->setTexture(Texture());
     shader->setCamera(camera);
     drawn->graphics->drawInPass(Matrix(), camera);
-    EXPECT_EQ(bound(GL_CURRENT_PROGRAM), static_cast<GLint>(shader->getGLName()));
+    readFrom = shader->programFor(kindsList({}));
+    EXPECT_NE(readFrom, shader->getGLName());
+    EXPECT_EQ(bound(GL_CURRENT_PROGRAM), static_cast<GLint>(readFrom));
     EXPECT_EQ(bound(GL_TEXTURE_BINDING_2D), static_cast<GLint>(white->getGLName()));
+    // The variant first used inside the pass got the pass's uniforms.
     EXPECT_EQ(uniformInt("haveBall"), 0);
-    EXPECT_EQ(uniformInt("patternID0"), 0);
+    EXPECT_EQ(uniformInt("texture"), 0);
     shader->endPass();
     EXPECT_EQ(bound(GL_CURRENT_PROGRAM), 0);
     EXPECT_EQ(bound(GL_TEXTURE_BINDING_2D), 0);
+    EXPECT_EQ(GlContext::drainErrors(), 0);
+}
+
+// Every kind alone and a few lists of several, each object drawn alone and then three in one pass:
+// the variants made for the lists draw what the general program draws.
+TEST_F(PatternShaderGl, VariantsDrawWhatTheGeneralProgramDraws) {
+    Entity* hero = addObject(Vector4(0.2f, 0.1f, 0.3f, 1.0f));
+    scene.state.rootEntity = hero;
+    auto make = [](int kind) -> Pattern* {
+        Pattern* pattern = nullptr;
+        switch (kind) {
+            case 1: pattern = new SimpleAlternatingPattern(); break;
+            case 2: pattern = new WavePattern(); break;
+            case 3: pattern = new BlobPattern(); break;
+            case 4:
+                pattern = new StrangeLinePattern();
+                pattern->parameters[3] = 0.0f;  // thin enough to show on a small quad
+                pattern->parameters[4] = 3.0f;
+                break;
+            case 5: pattern = new ConcentricCirclePattern(); break;
+            case 6: pattern = new ConcentricCircleWorldPattern(); break;
+            case 7: pattern = new SlitherPattern(); break;
+            default: pattern = new TexturePattern(); break;
+        }
+        pattern->scale() = 9.0f + static_cast<float>(kind);
+        pattern->color = Vector4(0.1f * static_cast<float>(kind), 0.5f, 1.0f - 0.1f * static_cast<float>(kind), 0.5f);
+        return pattern;
+    };
+    const std::vector<std::vector<int>> lists = {{}, {1}, {2}, {3}, {4}, {5}, {6}, {7}, {8}, {5, 3}, {8, 7, 2}};
+    std::vector<Entity*> objects;
+    for (const auto& kinds : lists) {
+        Entity* object = addObject(Vector4(0.0f, 0.0f, 0.0f, 1.0f));
+        for (int kind : kinds) object->graphics->addPattern(make(kind));
+        objects.push_back(object);
+    }
+    auto frame = [&](const std::vector<Entity*>& drawn, bool inPass) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        if (inPass) shader->setCamera(camera);
+        for (Entity* object : drawn) {
+            if (inPass) object->graphics->drawInPass(Matrix(), camera);
+            else object->graphics->draw(Matrix(), camera);
+        }
+        if (inPass) shader->endPass();
+        glDisable(GL_BLEND);
+        return GlContext::readPixels(0, 0, GlContext::width, GlContext::height);
+    };
+    auto largestDifference = [](const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+        int largest = a.size() == b.size() ? 0 : 255;
+        for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+            largest = std::max(largest, std::abs(static_cast<int>(a[i]) - static_cast<int>(b[i])));
+        return largest;
+    };
+    std::vector<std::uint8_t> plain;
+    for (std::size_t i = 0; i < objects.size(); ++i) {
+        shader->setVariantLimit(0);
+        const std::vector<std::uint8_t> general = frame({objects[i]}, false);
+        // Each list shows: the comparison is between pictures with patterns in them.
+        if (i == 0) plain = general;
+        else EXPECT_GT(largestDifference(general, plain), 30) << "list " << i;
+        shader->setVariantLimit(PatternShader::defaultVariantLimit);
+        const std::vector<std::uint8_t> variant = frame({objects[i]}, false);
+        EXPECT_LE(largestDifference(general, variant), 2) << "list " << i;
+        EXPECT_EQ(shader->variantCount(), static_cast<int>(i) + 1);
+    }
+    for (std::size_t first = 0; first + 3 <= objects.size(); first += 3) {
+        const std::vector<Entity*> three(objects.begin() + static_cast<std::ptrdiff_t>(first),
+                                         objects.begin() + static_cast<std::ptrdiff_t>(first) + 3);
+        shader->setVariantLimit(0);
+        const std::vector<std::uint8_t> general = frame(three, true);
+        shader->setVariantLimit(PatternShader::defaultVariantLimit);
+        EXPECT_LE(largestDifference(general, frame(three, true)), 2) << "pass from list " << first;
+        // A second pass re-sends its camera and the ball's glow to the variants it uses.
+        hero->body->position = Vector4(-0.3f, 0.2f, 0.1f * static_cast<float>(first), 1.0f);
+        shader->setVariantLimit(0);
+        const std::vector<std::uint8_t> generalAgain = frame(three, true);
+        shader->setVariantLimit(PatternShader::defaultVariantLimit);
+        EXPECT_LE(largestDifference(generalAgain, frame(three, true)), 2) << "second pass from list " << first;
+    }
+    EXPECT_EQ(shader->variantCount(), static_cast<int>(lists.size()));
+    // Past the limit the general program draws.
+    shader->setVariantLimit(shader->variantCount());
+    EXPECT_EQ(shader->programFor(kindsList({6, 6})), shader->getGLName());
     EXPECT_EQ(GlContext::drainErrors(), 0);
 }
 
