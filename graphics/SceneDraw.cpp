@@ -164,9 +164,19 @@ void drawEntities(GameState& state, Camera& camera) {
     unsigned lastName = 0;
     std::vector<Entity*> order;
     orderForDrawing(state.entities, camera, order);
+    // The backdrop fills what the covering surfaces left empty, before anything blends over it.
+    Sky* sky = state.getComponents<Sky>();
+    auto drawSky = [&] {
+        if (lastProgram) lastProgram->endPass();
+        lastProgram = nullptr;
+        lastName = 0;
+        sky->drawBehind(camera);
+        sky = nullptr;
+    };
     for (Entity* entity : order) {
         Graphics* graphics = entity->graphics;
         if (graphics == nullptr || graphics->disabled) continue;
+        if (sky && !coversWhatIsBehind(*graphics)) drawSky();
         if (!translucentPhase && isTranslucent(*graphics)) {
             // From the first see-through object on, nothing writes depth and both faces show.
             translucentPhase = true;
@@ -195,6 +205,7 @@ void drawEntities(GameState& state, Camera& camera) {
             graphics->drawInPass(world, camera);
         }
     }
+    if (sky) drawSky();
     if (lastProgram) lastProgram->endPass();
 }
 
@@ -207,8 +218,6 @@ void drawScene(GameState& state, Camera& camera) {
     sortForDrawing(state.entities, camera, scratch);
 
     glEnable(GL_MULTISAMPLE);
-    // The backdrop first: everything drawn afterwards stands in front of it.
-    if (Sky* sky = state.getComponents<Sky>()) sky->drawBehind(camera);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_BACK);
 

@@ -36,10 +36,11 @@ void sortForDrawing(std::vector<Entity*>& entities, const Camera& camera, std::v
 // see-through texels) follow them far to near, then the rest as they stand.
 void orderForDrawing(const std::vector<Entity*>& entities, const Camera& camera, std::vector<Entity*>& order);
 
-// The body of GameState::draw: sorts state.entities, draws the state's Sky, the box groups, the
-// entities in program passes, the particle emitters, then the state components.
+// The body of GameState::draw: sorts state.entities, draws the box groups, the entities in program
+// passes (with the state's Sky), the particle emitters, then the state components.
 void drawScene(GameState& state, Camera& camera);
-// The entity walk of drawScene alone, in the orderForDrawing of state.entities.
+// The entity walk of drawScene alone, in the orderForDrawing of state.entities. The state's Sky is
+// drawn once the surfaces that hide what lies behind them are down, before the first one that blends.
 void drawEntities(GameState& state, Camera& camera);
 
 // Groups the entities whose Graphics has a non-zero draw group, one BoxDrawGroup per key in

@@ -44,10 +44,18 @@ void Sky::drawBehind(Camera& camera) {
     if (disabled) return;
     GLboolean depthWrites = GL_TRUE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    GLint depthFunction = GL_LESS;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    GLfloat depthRange[2] = {0.0f, 1.0f};
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
     const bool culling = glIsEnabled(GL_CULL_FACE) == GL_TRUE;
     glDepthMask(GL_FALSE);
+    glDepthRange(1.0, 1.0);
+    glDepthFunc(GL_LEQUAL);
     glDisable(GL_CULL_FACE);
     graphics.draw(placement(camera), camera);
     glDepthMask(depthWrites);
+    glDepthRange(depthRange[0], depthRange[1]);
+    glDepthFunc(static_cast<GLenum>(depthFunction));
     if (culling) glEnable(GL_CULL_FACE);
 }

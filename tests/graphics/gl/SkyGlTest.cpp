@@ -1,6 +1,7 @@
 // The level's backdrop drawn by the scene on a real (headless) context: it fills the view round an eye
 // far from the origin with the zenith up, whatever the scene draws stands in front of it even beyond
-// its radius, it leaves the GL state as it found it, and a disabled backdrop draws nothing.
+// its radius, see-through objects blend over it, it leaves the depth state as it found it, and a
+// disabled backdrop draws nothing.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -70,6 +71,8 @@ protected:
         viewportHeight = GlContext::height;
         glEnable(GL_DEPTH_TEST);
         glDepthMask(GL_TRUE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
     void TearDown() override {
         currentGameState = savedState;
@@ -108,20 +111,26 @@ TEST_F(SkyGlTest, BackdropFillsTheViewBehindEverythingTheSceneDraws) {
     camera.updateView();
     const float radius = 0.5f * (camera.zNear + camera.zFar);
 
-    // A red ball straight ahead, farther than the backdrop's radius but inside the far plane.
-    auto* ball = new Entity();
-    auto* body = new Body();
-    body->setShape(new Sphere(8.0f));
-    body->position = camera.getPosition() + Vector4(0.0f, 0.0f, -(radius + 25.0f), 0.0f);
-    ball->addComponent(body);
-    auto* graphics = new Graphics();
-    graphics->setModel(Model::createSphere(16));
-    graphics->setProgram(program);
-    graphics->setTexture(white);
-    graphics->diffuseColor = Vector4(1, 0, 0, 1);
-    ball->addComponent(graphics);
-    state.addEntity(ball);
-    state.flushAddedEntities();
+    auto addBall = [&](Vector4 offset, float size, Vector4 colour) {
+        auto* ball = new Entity();
+        auto* body = new Body();
+        body->setShape(new Sphere(size));
+        body->position = camera.getPosition() + offset;
+        ball->addComponent(body);
+        auto* graphics = new Graphics();
+        graphics->setModel(Model::createSphere(16));
+        graphics->setProgram(program);
+        graphics->setTexture(white);
+        graphics->diffuseColor = colour;
+        ball->addComponent(graphics);
+        state.addEntity(ball);
+        state.flushAddedEntities();
+        return ball;
+    };
+    // A red ball straight ahead, farther than the backdrop's radius but inside the far plane, and a
+    // half see-through red one up and to the left, in front of the blue part of the backdrop.
+    addBall(Vector4(0.0f, 0.0f, -(radius + 25.0f), 0.0f), 8.0f, Vector4(1, 0, 0, 1));
+    Entity* glass = addBall(Vector4(-6.0f, 5.0f, -20.0f, 0.0f), 2.0f, Vector4(1, 0, 0, 0.5f));
 
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -138,6 +147,13 @@ TEST_F(SkyGlTest, BackdropFillsTheViewBehindEverythingTheSceneDraws) {
         EXPECT_GT(p[1] + p[2], 200) << "no backdrop at " << x << ", " << y;
         EXPECT_LT(p[0], 15) << x << ", " << y;
     }
+    // What blends is blended over the backdrop, not over the clear colour, nor hidden by it.
+    const Vector4 clip = (camera.getProjection() * camera.getView()).transform(glass->body->position);
+    const auto seen = pixel(static_cast<int>((clip.x() / clip.w() + 1) * 0.5f * w),
+                            static_cast<int>((clip.y() / clip.w() + 1) * 0.5f * h));
+    // Both faces of the ball show, each covering half: three quarters red over a quarter of the blue.
+    EXPECT_NEAR(seen[0], 191, 20);
+    EXPECT_NEAR(seen[2], 64, 20);
     // The zenith is up: blue along the top edge, green along the bottom.
     const auto top = pixel(w / 4, h - 3), bottom = pixel(w / 4, 2);
     EXPECT_GT(top[2], 200);
@@ -148,7 +164,13 @@ TEST_F(SkyGlTest, BackdropFillsTheViewBehindEverythingTheSceneDraws) {
     GLboolean depthWrites = GL_FALSE;
     glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
     EXPECT_EQ(depthWrites, GL_TRUE) << "depth writes are back for the scene";
-    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE)) << "an opaque scene leaves culling on";
+    GLint depthFunction = 0;
+    glGetIntegerv(GL_DEPTH_FUNC, &depthFunction);
+    EXPECT_EQ(depthFunction, GL_LESS);
+    GLfloat depthRange[2] = {0, 0};
+    glGetFloatv(GL_DEPTH_RANGE, depthRange);
+    EXPECT_EQ(depthRange[0], 0.0f);
+    EXPECT_EQ(depthRange[1], 1.0f);
     EXPECT_NEAR(Sky::placement(camera).transform(Vector4(0, 0, 1, 1)).z(), camera.getPosition().z() + radius, 1e-3f);
 
     // Disabled, the backdrop draws nothing: the clear colour shows round the ball.
