@@ -2,7 +2,8 @@
 # Writes Content/Images/sky.png, the backdrop wrapped round a sphere: the top row is the zenith, the
 # middle the horizon, the bottom row the nadir, and the left and right edges meet. A blue day sky with
 # soft clouds above, a sea of clouds below the floating level. Colours stay clear of what the game's
-# screenshot checks look for (green floor, cyan rings, gold and white lettering, red hero).
+# screenshot checks look for (green floor, cyan rings, gold and white lettering, red hero), and the
+# horizon, where the HUD's lettering stands, is kept deep enough for white and gold text to read.
 #
 #   python3 tools/make_sky.py [output folder]     (default: Content/Images beside this script)
 
@@ -57,14 +58,14 @@ def smooth(edge0, edge1, x):
 
 
 # The day sky from the horizon up.
-HORIZON = (188, 204, 234)
-HAZE = (124, 156, 222)
+HORIZON = (150, 170, 212)
+HAZE = (106, 138, 204)
 ZENITH = (48, 98, 178)
 # Below the horizon: the cloud sea's shadowed depths towards the nadir.
 SEA_SHADOW = (118, 130, 176)
 NADIR = (56, 66, 116)
-CLOUD = (228, 226, 232)
-CLOUD_SHADE = (178, 172, 200)
+CLOUD = (206, 208, 222)
+CLOUD_SHADE = (150, 154, 190)
 
 
 def sky_colour(elevation):
@@ -93,7 +94,7 @@ def texel(u, elevation, clouds, detail):
         cover = smooth(0.36, 0.62, n) * band
     if cover > 0:
         shade = mix(CLOUD_SHADE, CLOUD, 0.55 + 0.45 * fractal(detail, u, 0.5 - elevation * 0.5))
-        colour = mix(colour, shade, cover * 0.9)
+        colour = mix(colour, shade, cover * 0.8)
     r, g, b = colour
     # Bounds that follow red smoothly keep the screenshot checks' cyan (green and blue above 170, red
     # below) and blue (blue above 180, red below 110) out of the picture without a visible edge.
