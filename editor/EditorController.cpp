@@ -122,6 +122,16 @@ void EditorController::undo() {
     }
 }
 
+namespace {
+
+// A hero brought back by an undo is the hero again, with the sweep ray its body got when the level loaded.
+void makeHero(GameState& state, Entity& hero) {
+    state.rootEntity = &hero;
+    if (hero.body && gameStateHooks().prepareRootBody) gameStateHooks().prepareRootBody(state, hero);
+}
+
+}  // namespace
+
 void EditorController::revert(const UndoRecord& record) {
     GameState* state = currentGameState;
     if (!state) return;
@@ -145,7 +155,7 @@ void EditorController::revert(const UndoRecord& record) {
         Entity* restored = entityFromText(record.text);
         if (!restored) return;
         state->addEntity(restored);
-        if (wasHero) state->rootEntity = restored;
+        if (wasHero) makeHero(*state, *restored);
         std::cout << "Recreating object with new entityID " << restored->id << std::endl;
         break;
     }
@@ -164,7 +174,7 @@ void EditorController::revert(const UndoRecord& record) {
         }
         for (Entity* entity : entitiesFromText(record.text)) {
             state->addEntity(entity);
-            if (heroRemoved && entity->id == heroId) state->rootEntity = entity;
+            if (heroRemoved && entity->id == heroId) makeHero(*state, *entity);
         }
         break;
     }

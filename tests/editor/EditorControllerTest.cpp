@@ -285,6 +285,8 @@ TEST_F(EditorScene, UndoingAHeroRecordHandsTheOlderRecordsToTheNewHero) {
     ASSERT_NE(hero, level.rootEntity);
     EXPECT_EQ(1u, level.rootEntity->id);
     expectNear(Vector4(0, 0, 0, 1), level.rootEntity->body->position);
+    // The new hero is swept against tunnelling like the one the level loaded.
+    EXPECT_NE(nullptr, level.rootEntity->body->sweepRay);
     EditorController* second = controller();
     ASSERT_NE(first, second);
     ASSERT_EQ(1u, second->undoStack.size());

@@ -494,6 +494,7 @@ TEST_F(EditorScene, GroupsAreSelectedTransformedCopiedAndDeletedWithUndo) {
     EXPECT_NE(nullptr, entity(4));
     ASSERT_NE(nullptr, editor->rootEntity);
     EXPECT_EQ(1u, editor->rootEntity->id);
+    EXPECT_NE(nullptr, editor->rootEntity->body->sweepRay);
     EXPECT_TRUE(editor->isBeingEdited());
 }
 
