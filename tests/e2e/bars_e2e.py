@@ -3,14 +3,12 @@
 # click opens its bar, the mouse opens the hero's body in it and the keyboard types a new mass, 'P'
 # saves, and the saved level holds the new mass. Run inside xvfb-run (1024x768x24) like game_e2e.py.
 
-import argparse
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import game_e2e as e2e  # noqa: E402
 from game_e2e import (Failure, Game, check, keep, level_is_up, png_level,  # noqa: E402
                       screenshot, setting, settle, wait_for, wait_for_window, xdotool)
 
@@ -134,26 +132,7 @@ def property_bar(game_binary, repo, tmp):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game", required=True)
-    parser.add_argument("--repo", required=True)
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    args = parser.parse_args()
-    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
-    tmp = tempfile.mkdtemp(prefix="tovik-bars-e2e-")
-    try:
-        property_bar(os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
-    except Failure as failure:
-        print("FAILED property-bar: %s" % failure, file=sys.stderr)
-        log = os.path.join(tmp, "game.log")
-        if os.path.exists(log):
-            with open(log) as f:
-                print("--- game output ---\n" + f.read()[-4000:], file=sys.stderr)
-        print("(files kept in %s)" % tmp, file=sys.stderr)
-        sys.exit(1)
-    if not args.keep:
-        shutil.rmtree(tmp, ignore_errors=True)
-    print("passed property-bar")
+    e2e.run_scenario("property-bar", "tovik-bars-e2e-", lambda game, repo, tmp, args: property_bar(game, repo, tmp))
 
 
 if __name__ == "__main__":

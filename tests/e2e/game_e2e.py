@@ -811,19 +811,23 @@ SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "load
              "menus": menus, "editor": editor, "time-attack": time_attack}
 
 
-def main():
+def run_scenario(name, prefix, play, extra_arguments=lambda parser: None):
+    """The command line every scenario script shares: --game, --repo, --keep and the script's own
+    options; plays `play(game, repo, tmp, args)` in a temporary folder, kept (with the game's last
+    output shown) when it fails."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
     parser.add_argument("--repo", required=True)
-    parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS))
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    extra_arguments(parser)
     args = parser.parse_args()
+    name = name(args) if callable(name) else name
     check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
-    tmp = tempfile.mkdtemp(prefix="tovik-e2e-")
+    tmp = tempfile.mkdtemp(prefix=prefix)
     try:
-        SCENARIOS[args.scenario](os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
+        play(os.path.abspath(args.game), os.path.abspath(args.repo), tmp, args)
     except Failure as failure:
-        print("FAILED %s: %s" % (args.scenario, failure), file=sys.stderr)
+        print("FAILED %s: %s" % (name, failure), file=sys.stderr)
         log = os.path.join(tmp, "game.log")
         if os.path.exists(log):
             with open(log) as f:
@@ -832,7 +836,13 @@ def main():
         sys.exit(1)
     if not args.keep:
         shutil.rmtree(tmp, ignore_errors=True)
-    print("passed %s" % args.scenario)
+    print("passed %s" % name)
+
+
+def main():
+    run_scenario(lambda args: args.scenario, "tovik-e2e-",
+                 lambda game, repo, tmp, args: SCENARIOS[args.scenario](game, repo, tmp),
+                 lambda parser: parser.add_argument("--scenario", required=True, choices=sorted(SCENARIOS)))
 
 
 if __name__ == "__main__":

@@ -5,12 +5,10 @@
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" python3 gameplay_e2e.py --game build/tovik --repo .
 
-import argparse
 import os
 import re
 import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -147,22 +145,7 @@ def route(game_binary, repo, tmp):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game", required=True)
-    parser.add_argument("--repo", required=True)
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    args = parser.parse_args()
-    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
-    tmp = tempfile.mkdtemp(prefix="tovik-e2e-route-")
-    try:
-        route(os.path.abspath(args.game), os.path.abspath(args.repo), tmp)
-    except e2e.Failure as failure:
-        print("FAILED gameplay route: %s" % failure, file=sys.stderr)
-        print("(files kept in %s)" % tmp, file=sys.stderr)
-        sys.exit(1)
-    if not args.keep:
-        shutil.rmtree(tmp, ignore_errors=True)
-    print("passed gameplay route")
+    e2e.run_scenario("gameplay route", "tovik-e2e-route-", lambda game, repo, tmp, args: route(game, repo, tmp))
 
 
 if __name__ == "__main__":

@@ -5,16 +5,14 @@
 #
 #   xvfb-run -a -s "-screen 0 1024x768x24" python3 sound_e2e.py --game build/tovik --repo .
 
-import argparse
 import os
-import shutil
 import struct
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from game_e2e import Failure, Game, check, start_play, wait_for_window  # noqa: E402
+import game_e2e as e2e  # noqa: E402
+from game_e2e import Game, check, start_play, wait_for_window  # noqa: E402
 
 
 def wave_peaks(path, seconds_per_block=0.5):
@@ -70,30 +68,18 @@ def run_level(game_binary, repo, tmp, name, muted):
     return wave_peaks(wave)
 
 
+def play(game, repo, tmp, args):
+    playing = run_level(game, repo, tmp, "playing", muted=False)
+    check(len(playing) >= 6, "the wave file holds less than 3 s: %s" % playing)
+    loud = [p for p in playing if p > 300]
+    check(len(loud) >= 4, "the level's music was not heard; peaks per half second: %s" % playing)
+    quiet = run_level(game, repo, tmp, "muted", muted=True)
+    check(len(quiet) >= 6, "the wave file holds less than 3 s: %s" % quiet)
+    check(max(quiet) < 100, "music was heard with \"muted\" on; peaks per half second: %s" % quiet)
+
+
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game", required=True)
-    parser.add_argument("--repo", required=True)
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    args = parser.parse_args()
-    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
-    tmp = tempfile.mkdtemp(prefix="tovik-sound-e2e-")
-    game, repo = os.path.abspath(args.game), os.path.abspath(args.repo)
-    try:
-        playing = run_level(game, repo, tmp, "playing", muted=False)
-        check(len(playing) >= 6, "the wave file holds less than 3 s: %s" % playing)
-        loud = [p for p in playing if p > 300]
-        check(len(loud) >= 4, "the level's music was not heard; peaks per half second: %s" % playing)
-        quiet = run_level(game, repo, tmp, "muted", muted=True)
-        check(len(quiet) >= 6, "the wave file holds less than 3 s: %s" % quiet)
-        check(max(quiet) < 100, "music was heard with \"muted\" on; peaks per half second: %s" % quiet)
-    except Failure as failure:
-        print("FAILED sound: %s" % failure, file=sys.stderr)
-        print("(files kept in %s)" % tmp, file=sys.stderr)
-        sys.exit(1)
-    if not args.keep:
-        shutil.rmtree(tmp, ignore_errors=True)
-    print("passed sound")
+    e2e.run_scenario("sound", "tovik-sound-e2e-", play)
 
 
 if __name__ == "__main__":

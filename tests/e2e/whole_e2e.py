@@ -9,12 +9,10 @@
 # With --screenshots DIR it also writes the title menu and a moment of play there as small PNG files
 # (the README's pictures).
 
-import argparse
 import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -135,28 +133,11 @@ def session(game_binary, repo, tmp, screenshots):
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--game", required=True)
-    parser.add_argument("--repo", required=True)
-    parser.add_argument("--screenshots", help="write the title menu and a moment of play here as PNG files")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    args = parser.parse_args()
-    check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
-    tmp = tempfile.mkdtemp(prefix="tovik-whole-e2e-")
-    try:
-        session(os.path.abspath(args.game), os.path.abspath(args.repo), tmp,
-                os.path.abspath(args.screenshots) if args.screenshots else None)
-    except Failure as failure:
-        print("FAILED whole game: %s" % failure, file=sys.stderr)
-        log = os.path.join(tmp, "game.log")
-        if os.path.exists(log):
-            with open(log) as f:
-                print("--- game output ---\n" + f.read()[-4000:], file=sys.stderr)
-        print("(files kept in %s)" % tmp, file=sys.stderr)
-        sys.exit(1)
-    if not args.keep:
-        shutil.rmtree(tmp, ignore_errors=True)
-    print("passed whole game")
+    def play(game, repo, tmp, args):
+        session(game, repo, tmp, os.path.abspath(args.screenshots) if args.screenshots else None)
+
+    e2e.run_scenario("whole game", "tovik-whole-e2e-", play, lambda parser: parser.add_argument(
+        "--screenshots", help="write the title menu and a moment of play here as PNG files"))
 
 
 if __name__ == "__main__":
