@@ -10,27 +10,16 @@
 
 import argparse
 import os
-import re
 import shutil
-import signal
 import statistics
-import subprocess
 import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gamerun import percentile, start_game, stop_game, unpaced_settings  # noqa: E402
+
 GOAL_MS = 15.0
-
-
-def unpaced_settings(repo, work):
-    """The shipped settings with the frame-rate limit off, where the game looks first."""
-    with open(os.path.join(repo, "Content", "config.cfg")) as f:
-        text = f.read()
-    text, count = re.subn(r"(limitFrameRate\s+)1", r"\g<1>0", text)
-    if count != 1:
-        raise SystemExit("frame_time: no \"limitFrameRate\" setting in the shipped config.cfg")
-    with open(os.path.join(work, "config.cfg"), "w") as f:
-        f.write(text)
 
 
 def cpu_seconds(pid):
@@ -38,11 +27,6 @@ def cpu_seconds(pid):
     with open("/proc/%d/stat" % pid) as f:
         fields = f.read().rsplit(")", 1)[1].split()
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def percentile(values, share):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
 
 
 def main():
@@ -59,10 +43,8 @@ def main():
     work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
     os.makedirs(work)
     os.makedirs(home)
-    unpaced_settings(os.path.abspath(args.repo), work)
-    env = dict(os.environ, XDG_DATA_HOME=home, TOVIK_FRAME_LOG="1")
-    game = subprocess.Popen([os.path.abspath(args.game)], cwd=work, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True)
+    unpaced_settings(os.path.abspath(args.repo), work, "frame_time")
+    game = start_game(args.game, work, home)
     frames = []
     cpu = []
     deadline = time.time() + 300
@@ -78,13 +60,7 @@ def main():
             if time.time() > deadline:
                 break
     finally:
-        if game.poll() is None:
-            game.send_signal(signal.SIGTERM)
-        try:
-            code = game.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            game.kill()
-            code = game.wait()
+        code = stop_game(game)
         shutil.rmtree(tmp, ignore_errors=True)
 
     measured = frames[args.warmup:]

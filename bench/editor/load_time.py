@@ -12,37 +12,24 @@
 
 import argparse
 import os
-import re
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gamerun import start_game, stop_game, unpaced_settings  # noqa: E402
+
 GOAL_EXTRA_S = 1.0
-
-
-def settings(repo, work, starting_state):
-    """The shipped settings, unpaced, starting on the given level file."""
-    with open(os.path.join(repo, "Content", "config.cfg")) as f:
-        text = f.read()
-    text, count = re.subn(r"(limitFrameRate\s+)1", r"\g<1>0", text)
-    text, states = re.subn(r"(startingState\s+)\S+", lambda m: m.group(1) + starting_state, text)
-    if count != 1 or states != 1:
-        raise SystemExit("load_time: no \"limitFrameRate\" or \"startingState\" in the shipped config.cfg")
-    with open(os.path.join(work, "config.cfg"), "w") as f:
-        f.write(text)
 
 
 def first_frame_seconds(game_binary, repo, tmp, level):
     work, home = tempfile.mkdtemp(dir=tmp), tempfile.mkdtemp(dir=tmp)
-    settings(repo, work, level)
-    env = dict(os.environ, XDG_DATA_HOME=home, TOVIK_FRAME_LOG="1")
+    unpaced_settings(repo, work, "load_time", starting_state=level)
     started = time.monotonic()
-    game = subprocess.Popen([game_binary], cwd=work, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True)
+    game = start_game(game_binary, work, home)
     seconds = None
     frame = 0.0
     try:
@@ -55,13 +42,7 @@ def first_frame_seconds(game_binary, repo, tmp, level):
             if time.monotonic() - started > 600:
                 break
     finally:
-        if game.poll() is None:
-            game.send_signal(signal.SIGTERM)
-        try:
-            game.wait(timeout=60)
-        except subprocess.TimeoutExpired:
-            game.kill()
-            game.wait()
+        stop_game(game, timeout=60)
     if seconds is None:
         raise SystemExit("load_time: no frame from the game on %s (exit code %s)" % (level, game.returncode))
     return seconds, frame

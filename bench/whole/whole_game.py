@@ -9,9 +9,7 @@
 
 import argparse
 import os
-import re
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
@@ -19,12 +17,10 @@ import tempfile
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+from gamerun import percentile, start_game, stop_game, unpaced_settings  # noqa: E402
+
 FRAME_GOAL_MS, P99_GOAL_MS, STARTUP_GOAL_S, RSS_GOAL_MB = 15.0, 25.0, 2.0, 200.0
-
-
-def percentile(values, share):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
 
 
 def xdotool(*arguments):
@@ -54,20 +50,11 @@ def main():
     work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
     os.makedirs(work)
     os.makedirs(home)
-    with open(os.path.join(repo, "Content", "config.cfg")) as f:
-        text = f.read()
-    text, count = re.subn(r"(limitFrameRate\s+)1", r"\g<1>0", text)
-    if count != 1:
-        raise SystemExit("whole_game: no \"limitFrameRate\" setting in the shipped config.cfg")
-    with open(os.path.join(work, "config.cfg"), "w") as f:
-        f.write(text)
-    env = dict(os.environ, XDG_DATA_HOME=home, TOVIK_FRAME_LOG="1",
-               ALSOFT_CONF=os.path.join(repo, "tests", "alsoft-null.conf"))
+    unpaced_settings(repo, work, "whole_game")
 
     frames = []  # (seconds since start, period ms, update+draw ms)
     started = time.time()
-    game = subprocess.Popen([os.path.abspath(args.game)], cwd=work, env=env, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, text=True)
+    game = start_game(args.game, work, home, ALSOFT_CONF=os.path.join(repo, "tests", "alsoft-null.conf"))
 
     def read_log():
         for line in game.stderr:
@@ -100,13 +87,7 @@ def main():
         rss = peak_rss_mb(game.pid) if game.poll() is None else 0.0
         played = frames[play_start:]
     finally:
-        if game.poll() is None:
-            game.send_signal(signal.SIGTERM)
-        try:
-            code = game.wait(timeout=30)
-        except subprocess.TimeoutExpired:
-            game.kill()
-            code = game.wait()
+        code = stop_game(game)
         shutil.rmtree(tmp, ignore_errors=True)
 
     if len(played) < 30:
