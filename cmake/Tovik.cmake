@@ -97,6 +97,11 @@ function(tovik_benchmark name)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
   tovik_link_whole(${name} ${ARG_LIBS})
   target_link_libraries(${name} PRIVATE benchmark::benchmark)
+  if(ARG_GL)
+    # The drawing benchmarks share one hidden window with a GL context.
+    target_sources(${name} PRIVATE ${CMAKE_SOURCE_DIR}/bench/BenchGlContext.cpp)
+    target_link_libraries(${name} PRIVATE SDL2::SDL2 GLEW::GLEW)
+  endif()
   # The data folders beside the program, so that a benchmark finds its data from any working folder.
   foreach(folder Content Shaders)
     if(NOT EXISTS ${CMAKE_CURRENT_BINARY_DIR}/${folder})

@@ -12,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchGlContext.h"
 #include "core/FileLookup.h"
 #include "effects/ParticleEmitter.h"
 #include "engine/Entity.h"
@@ -118,18 +119,6 @@ BENCHMARK_CAPTURE(particleUpdate, smokyRings, "smokyRingAnimation")->Unit(benchm
 BENCHMARK_CAPTURE(particleUpdate, unanimated, "noAnimation")->Unit(benchmark::kMillisecond);
 BENCHMARK(particleDraw)->Unit(benchmark::kMillisecond)->Iterations(30);
 
-bool openContext() {
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("particles", 0, 0, 640, 480, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window || !SDL_GL_CreateContext(window)) return false;
-    glewExperimental = GL_TRUE;
-    const GLenum status = glewInit();
-    return (status == GLEW_OK || status == GLEW_ERROR_NO_GLX_DISPLAY) && glCreateProgram != nullptr;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -139,7 +128,7 @@ int main(int argc, char** argv) {
                              "not run\n");
         return 1;
     }
-    if (!openContext()) {
+    if (!openBenchGlContext("particle benchmark", 640, 480)) {
         std::fprintf(stderr, "particle benchmark: no GL context (SDL_VIDEODRIVER=offscreen?)\n");
         return 1;
     }

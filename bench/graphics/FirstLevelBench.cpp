@@ -6,12 +6,12 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
-#include <SDL.h>
 
 #include <iostream>
 #include <memory>
 #include <vector>
 
+#include "bench/BenchGlContext.h"
 #include "core/Function.h"
 #include "editor/Editor.h"
 #include "engine/Entity.h"
@@ -44,23 +44,8 @@ bool ensureTarget() {
     static int state = 0;  // 0 not tried, 1 ready, 2 failed
     if (state) return state == 1;
     state = 2;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::cerr << "first level bench: SDL_Init failed: " << SDL_GetError() << std::endl;
-        return false;
-    }
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("first level bench", 0, 0, 64, 64, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    SDL_GLContext context = window ? SDL_GL_CreateContext(window) : nullptr;
-    if (!context) {
-        std::cerr << "first level bench: no GL context: " << SDL_GetError() << std::endl;
-        return false;
-    }
-    glewExperimental = GL_TRUE;
-    const GLenum result = glewInit();
-    // Under EGL GLEW reports a missing GLX display although every entry point is loaded.
-    if ((result != GLEW_OK && result != 4) || !glGenFramebuffers || !glRenderbufferStorageMultisample) {
+    if (!openBenchGlContext("first level bench", 64, 64)) return false;
+    if (!glGenFramebuffers || !glRenderbufferStorageMultisample) {
         std::cerr << "first level bench: no multisampled framebuffers" << std::endl;
         return false;
     }

@@ -4,7 +4,8 @@
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
-#include <SDL.h>
+
+#include "bench/BenchGlContext.h"
 
 #include <iostream>
 #include <map>
@@ -32,19 +33,7 @@ bool hudContext() {
     static int state = 0;  // 0 not tried, 1 ready, 2 failed
     if (state) return state == 1;
     state = 2;
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) return false;
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_Window* window = SDL_CreateWindow("hud bench", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
-    if (!window || !SDL_GL_CreateContext(window)) {
-        std::cerr << "hud bench: no GL context: " << SDL_GetError() << std::endl;
-        return false;
-    }
-    glewExperimental = GL_TRUE;
-    const GLenum result = glewInit();
-    if (result != GLEW_OK && result != 4) return false;
+    if (!openBenchGlContext("hud bench", width, height)) return false;
     viewportWidth = width;
     viewportHeight = height;
     initializeGraphics();
