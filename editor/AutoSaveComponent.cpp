@@ -84,10 +84,11 @@ int AutoSaveComponent::slotFor(int count, int files) {
 }
 
 std::string AutoSaveComponent::slotFileName(const std::string& pattern, int slot) {
-    const std::size_t nameStart = pattern.find_last_of("/\\") == std::string::npos ? 0 : pattern.find_last_of("/\\") + 1;
-    const std::size_t dot = pattern.rfind('.');
+    const std::size_t separator = pattern.find_last_of("/\\");
+    const std::size_t nameStart = separator == std::string::npos ? 0 : separator + 1;
+    const std::size_t dot = pattern.find('.', nameStart);
     const std::string number = std::to_string(slot);
-    if (dot == std::string::npos || dot < nameStart) return pattern + number;
+    if (dot == std::string::npos) return pattern + number;
     return pattern.substr(0, dot) + number + pattern.substr(dot);
 }
 

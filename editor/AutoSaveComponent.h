@@ -28,8 +28,8 @@ public:
 
     // The slot of save number count among files slots (1 when files is at most 1).
     static int slotFor(int count, int files);
-    // The file name pattern with the slot inserted before the extension of the file name itself (at
-    // the end when it has none).
+    // The file name pattern with the slot inserted before the first '.' of the file name itself, after
+    // the last folder separator (at the end when the name has none): "levels/a.b.png" -> "levels/a3.b.png".
     static std::string slotFileName(const std::string& pattern, int slot);
     // Where a save goes: the slot's name in the settings folder.
     static std::string autoSavePath(int slot);
