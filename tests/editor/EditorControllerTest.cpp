@@ -331,7 +331,8 @@ TEST_F(EditorScene, AutosaveCountsWhileEditingAndRotatesItsFiles) {
     EXPECT_EQ(1, AutoSaveComponent::slotFor(8, -2));
     EXPECT_EQ(4, AutoSaveComponent::slotFor(0, 4));
     EXPECT_EQ("autosave3.txt", AutoSaveComponent::slotFileName("autosave.txt", 3));
-    EXPECT_EQ("levels/a.b3.png", AutoSaveComponent::slotFileName("levels/a.b.png", 3));
+    EXPECT_EQ("levels/a3.b.png", AutoSaveComponent::slotFileName("levels/a.b.png", 3));
+    EXPECT_EQ("v1.0\\a3.b.lvl", AutoSaveComponent::slotFileName("v1.0\\a.b.lvl", 3));
     EXPECT_EQ("Content.v2/level2.lvl", AutoSaveComponent::slotFileName("Content.v2/level.lvl", 2));
     EXPECT_EQ("backup5", AutoSaveComponent::slotFileName("backup", 5));
     EXPECT_EQ("dir.d/backup5", AutoSaveComponent::slotFileName("dir.d/backup", 5));
@@ -358,17 +359,20 @@ TEST_F(EditorScene, AutosaveCountsWhileEditingAndRotatesItsFiles) {
     frame(0.25f);
     EXPECT_EQ(1, autosave->numAutoSaves);
     EXPECT_TRUE(std::filesystem::exists(first));
+    const std::uint32_t previewId = mode<PlaceMode>()->cursorEntityId;
+    ASSERT_NE(0u, previewId);
     for (int i = 0; i < 5; ++i) frame(0.25f);
     EXPECT_EQ(2, autosave->numAutoSaves);
     EXPECT_TRUE(std::filesystem::exists(second));
-    // The saved levels hold no cursor entity and carry the count.
+    // The saved levels hold not the preview that was shown while saving, and carry the count; the
+    // preview came back as a new entity.
     std::ifstream file(second);
     std::stringstream contents;
     contents << file.rdbuf();
     EXPECT_NE(std::string::npos, contents.str().find("numAutoSaves 2"));
     EXPECT_NE(std::string::npos, contents.str().find("id 4 "));
-    const std::uint32_t previewId = mode<PlaceMode>()->cursorEntityId;
     EXPECT_EQ(std::string::npos, contents.str().find("id " + std::to_string(previewId) + " "));
+    EXPECT_NE(previewId, mode<PlaceMode>()->cursorEntityId);
 
     // An interval of 0 saves at most once a second; the count never overflows.
     configuration.floats["autoSaveInterval"] = 0.0f;
