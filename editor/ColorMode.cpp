@@ -17,7 +17,6 @@
 #include "engine/MouseWheelMessage.h"
 #include "graphics/Graphics.h"
 #include "physics/Body.h"
-#include "physics/Physics.h"
 #include "physics/Sphere.h"
 
 namespace {
@@ -60,10 +59,12 @@ void ColorMode::write(BaseOutStream& out, int) {
 
 void ColorMode::enter() {
     EditorState::enter();
-    registerHandler<KeyboardMessage>(MessageType::KeyDown, this, [](ColorMode& self, KeyboardMessage& m) { self.onKey(m); });
-    registerHandler<MouseWheelMessage>(MessageType::MouseWheel, this,
-                                       [](ColorMode& self, MouseWheelMessage& m) { self.onWheel(m); });
-    registerHandler<ClickMessage>(MessageType::MouseDown, this, [](ColorMode& self, ClickMessage& m) { self.onClick(m); });
+    registerInputHandler<KeyboardMessage>(MessageType::KeyDown, this,
+                                          [](ColorMode& self, KeyboardMessage& m) { self.onKey(m); });
+    registerInputHandler<MouseWheelMessage>(MessageType::MouseWheel, this,
+                                            [](ColorMode& self, MouseWheelMessage& m) { self.onWheel(m); });
+    registerInputHandler<ClickMessage>(MessageType::MouseDown, this,
+                                       [](ColorMode& self, ClickMessage& m) { self.onClick(m); });
     if (!mouseCaptured) setMouseCaptured(true);
     const std::vector<std::string> names = archetypeNamesOfClass("Graphics");
     if (!names.empty()) archetypeName = names.front();
@@ -133,10 +134,9 @@ void ColorMode::openPropertyBars() {
 void ColorMode::onKey(KeyboardMessage& message) {
     if (!mouseCaptured || (message.key != 'C' && message.key != EditorKey::space)) return;
     Entity* preview = getCursorEntity();
-    Physics* physics = currentGameState ? currentGameState->getComponents<Physics>() : nullptr;
-    if (!preview || !preview->body || !preview->graphics || !physics) return;
+    if (!preview || !preview->body || !preview->graphics) return;
     Graphics& material = *preview->graphics;
-    const std::vector<Contact> contacts = physics->findContacts(preview->body);
+    const std::vector<Contact> contacts = liveContacts(preview->body);
 
     if (message.key == 'C') {
         const Contact* best = nullptr;

@@ -13,6 +13,7 @@
 #include "engine/MessageTypes.h"
 #include "graphics/CameraComponent.h"
 #include "physics/Body.h"
+#include "physics/Physics.h"
 
 float EditorState::lastGrowSize = 100.0f;
 
@@ -109,6 +110,19 @@ Vector4 EditorState::getCursorPoint() const {
     if (currentGameState)
         if (CameraComponent* camera = currentGameState->getComponents<CameraComponent>()) return camera->camera.position;
     return Vector4(0.0f, 0.0f, 0.0f, 1.0f);
+}
+
+bool EditorState::handedOver() const { return machine && machine->currentState == this && machine->nextState != this; }
+
+std::vector<Contact> liveContacts(Body* body) {
+    std::vector<Contact> live;
+    Physics* physics = currentGameState ? currentGameState->getComponents<Physics>() : nullptr;
+    if (!physics) return live;
+    for (const Contact& contact : physics->findContacts(body)) {
+        Entity* owner = contact.bodyB->getOwner();
+        if (owner && findEntityById(owner->id) == owner) live.push_back(contact);
+    }
+    return live;
 }
 
 EditorController* EditorState::getController() const { return dynamic_cast<EditorController*>(machine); }

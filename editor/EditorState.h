@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/Vector4.h"
 #include "editor/State.h"
 #include "engine/EventHandler.h"
+#include "physics/Contact.h"
 
+class Body;
 class EditorController;
 class Entity;
 class KeyboardMessage;
@@ -46,6 +49,19 @@ public:
     // The live cursor entity, or null.
     Entity* getCursorEntity() const;
 
+    // Whether the mode has asked its machine for another mode. Messages of the same frame still reach
+    // it until the switch; its own handlers then ignore them, so that a second key cannot act on what
+    // the first one already handed on (the shared keys still act: the last mode key wins).
+    bool handedOver() const;
+    // Registers one of the mode's own input handlers with the running level; it does nothing once the
+    // mode has handed over.
+    template <class M, class H, class F>
+    void registerInputHandler(int type, H* self, F function) {
+        registerHandler<M>(type, self, [function](H& mode, M& message) {
+            if (!mode.handedOver()) function(mode, message);
+        });
+    }
+
     // Onto the undo stack of the controller running this mode (nothing while it is torn down).
     void pushUndo(const UndoRecord& record);
     EditorController* getController() const;
@@ -67,6 +83,11 @@ public:
     Entity* hiddenCursorEntity = nullptr;  // owned
     bool entered = false;                  // set by enter: a mode never entered records nothing
 };
+
+// The contacts of the body with the level's other bodies, leaving out bodies whose entity has left
+// the level: a removed entity's body stays in the physics until the next flush, but it is no longer
+// there to be picked, painted or selected. Empty without physics.
+std::vector<Contact> liveContacts(Body* body);
 
 // The key codes the editor uses.
 namespace EditorKey {

@@ -124,10 +124,12 @@ void ModifyMode::write(BaseOutStream& out, int) {
 
 void ModifyMode::enter() {
     EditorState::enter();
-    registerHandler<MouseMoveMessage>(MessageType::MouseMove, this,
-                                      [](ModifyMode& self, MouseMoveMessage& m) { self.onMouseMove(m); });
-    registerHandler<KeyboardMessage>(MessageType::KeyDown, this, [](ModifyMode& self, KeyboardMessage& m) { self.onKey(m); });
-    registerHandler<ClickMessage>(MessageType::MouseDown, this, [](ModifyMode& self, ClickMessage& m) { self.onClick(m); });
+    registerInputHandler<MouseMoveMessage>(MessageType::MouseMove, this,
+                                           [](ModifyMode& self, MouseMoveMessage& m) { self.onMouseMove(m); });
+    registerInputHandler<KeyboardMessage>(MessageType::KeyDown, this,
+                                          [](ModifyMode& self, KeyboardMessage& m) { self.onKey(m); });
+    registerInputHandler<ClickMessage>(MessageType::MouseDown, this,
+                                       [](ModifyMode& self, ClickMessage& m) { self.onClick(m); });
     registerHandler<Message>(MessageType::SavingLevel, this, [](ModifyMode& self, Message&) { self.withdraw(); });
     registerHandler<Message>(MessageType::LevelSaved, this, [](ModifyMode& self, Message&) { self.refocus(); });
     if (!mouseCaptured) setMouseCaptured(true);

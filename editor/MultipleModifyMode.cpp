@@ -95,8 +95,8 @@ std::vector<Entity*> MultipleModifyMode::liveEntities() const {
 
 void MultipleModifyMode::enter() {
     EditorState::enter();
-    registerHandler<KeyboardMessage>(MessageType::KeyDown, this,
-                                     [](MultipleModifyMode& self, KeyboardMessage& m) { self.onKey(m); });
+    registerInputHandler<KeyboardMessage>(MessageType::KeyDown, this,
+                                          [](MultipleModifyMode& self, KeyboardMessage& m) { self.onKey(m); });
     registerHandler<ClickMessage>(MessageType::MouseDown, this, [](MultipleModifyMode&, ClickMessage&) {});
     std::erase_if(selectedEntities, [](std::uint32_t id) { return findEntityById(id) == nullptr; });
     if (selectedEntities.empty()) return;

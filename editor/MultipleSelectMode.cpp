@@ -16,7 +16,6 @@
 #include "engine/MessageTypes.h"
 #include "graphics/Graphics.h"
 #include "physics/Body.h"
-#include "physics/Physics.h"
 #include "physics/Sphere.h"
 
 namespace {
@@ -66,10 +65,10 @@ void MultipleSelectMode::write(BaseOutStream& out, int) {
 
 void MultipleSelectMode::enter() {
     EditorState::enter();
-    registerHandler<KeyboardMessage>(MessageType::KeyDown, this,
-                                     [](MultipleSelectMode& self, KeyboardMessage& m) { self.onKey(m); });
-    registerHandler<ClickMessage>(MessageType::MouseDown, this,
-                                  [](MultipleSelectMode& self, ClickMessage& m) { self.onClick(m); });
+    registerInputHandler<KeyboardMessage>(MessageType::KeyDown, this,
+                                          [](MultipleSelectMode& self, KeyboardMessage& m) { self.onKey(m); });
+    registerInputHandler<ClickMessage>(MessageType::MouseDown, this,
+                                       [](MultipleSelectMode& self, ClickMessage& m) { self.onClick(m); });
     if (!mouseCaptured) setMouseCaptured(true);
     createCursorEntity();
 }
@@ -114,9 +113,8 @@ void MultipleSelectMode::onKey(KeyboardMessage& message) {
 void MultipleSelectMode::onClick(ClickMessage& message) {
     if (message.button != MouseButton::left && message.button != MouseButton::right) return;
     Entity* cursor = getCursorEntity();
-    Physics* physics = currentGameState ? currentGameState->getComponents<Physics>() : nullptr;
-    if (!cursor || !cursor->body || !physics) return;
-    for (const Contact& contact : physics->findContacts(cursor->body)) {
+    if (!cursor || !cursor->body) return;
+    for (const Contact& contact : liveContacts(cursor->body)) {
         Entity* entity = contact.bodyB->getOwner();
         if (!entity) continue;
         auto found = std::find(selectedEntities.begin(), selectedEntities.end(), entity->id);

@@ -17,7 +17,6 @@
 #include "engine/MouseWheelMessage.h"
 #include "graphics/Graphics.h"
 #include "physics/Body.h"
-#include "physics/Physics.h"
 #include "physics/Shape.h"
 #include "physics/Sphere.h"
 
@@ -94,10 +93,12 @@ void PlaceMode::write(BaseOutStream& out, int) {
 
 void PlaceMode::enter() {
     EditorState::enter();
-    registerHandler<KeyboardMessage>(MessageType::KeyDown, this, [](PlaceMode& self, KeyboardMessage& m) { self.onKey(m); });
-    registerHandler<MouseWheelMessage>(MessageType::MouseWheel, this,
-                                       [](PlaceMode& self, MouseWheelMessage& m) { self.onWheel(m); });
-    registerHandler<ClickMessage>(MessageType::MouseDown, this, [](PlaceMode& self, ClickMessage& m) { self.onClick(m); });
+    registerInputHandler<KeyboardMessage>(MessageType::KeyDown, this,
+                                          [](PlaceMode& self, KeyboardMessage& m) { self.onKey(m); });
+    registerInputHandler<MouseWheelMessage>(MessageType::MouseWheel, this,
+                                            [](PlaceMode& self, MouseWheelMessage& m) { self.onWheel(m); });
+    registerInputHandler<ClickMessage>(MessageType::MouseDown, this,
+                                       [](PlaceMode& self, ClickMessage& m) { self.onClick(m); });
     if (!mouseCaptured) setMouseCaptured(true);
     makePreview();
 }
@@ -134,16 +135,14 @@ void PlaceMode::makePreview() {
 
 Entity* PlaceMode::findEntityUnderPreview() {
     Entity* preview = getCursorEntity();
-    if (!preview || !preview->body || !preview->body->shape || !currentGameState) return nullptr;
-    Physics* physics = currentGameState->getComponents<Physics>();
-    if (!physics) return nullptr;
+    if (!preview || !preview->body || !preview->body->shape) return nullptr;
     Body probe;
     probe.position = preview->body->position;
     probe.setShape(new Sphere(0.01f * preview->body->shape->getBoundingRadius()));
     // The preview's own body is passed over by identity, whether or not it has joined the world yet,
     // so that a preview inside another entity always finds that entity.
     const Contact* best = nullptr;
-    const std::vector<Contact> contacts = physics->findContacts(&probe);
+    const std::vector<Contact> contacts = liveContacts(&probe);
     for (const Contact& contact : contacts) {
         if (contact.bodyB == preview->body) continue;
         if (!best || contact.depth > best->depth) best = &contact;

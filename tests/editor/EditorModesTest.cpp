@@ -1,8 +1,9 @@
 // The editor's modes in a running level: the keyboard transforms against exact results, placing and
 // picking, modifying with its undo records, painting materials, and editing groups.
 #include <cmath>
+#include <fstream>
+#include <sstream>
 
-#include "core/SerializeType.h"
 #include "editor/ColorMode.h"
 #include "editor/EditorSceneSupport.h"
 #include "editor/EditorTransforms.h"
@@ -490,6 +491,83 @@ TEST_F(EditorScene, GroupsAreSelectedTransformedCopiedAndDeletedWithUndo) {
     EXPECT_EQ(1u, editor->rootEntity->id);
     EXPECT_NE(nullptr, editor->rootEntity->body->sweepRay);
     EXPECT_TRUE(editor->isBeingEdited());
+}
+
+// Keys delivered in one frame after a mode has handed over: the mode takes no more of them, and a
+// preview queued for removal is neither picked nor painted. Undoing everything and saving leaves the
+// level as it was.
+TEST_F(EditorScene, KeysAfterAModeHasHandedOverChangeNothing) {
+    Editor& level = enterEditing();
+    EditorController& editorController = *controller();
+    auto records = [&editorController] { return editorController.undoStack.size(); };
+    const std::size_t start = entityCount();
+    key('3');
+    frame();
+    mode<MultipleSelectMode>()->selectedEntities = {2, 3};
+    key(EditorKey::space);
+    key(EditorKey::space);
+    frame();
+    ASSERT_NE(nullptr, mode<MultipleModifyMode>());
+    EXPECT_EQ(2u, mode<MultipleModifyMode>()->selectedEntities.size());
+    key(EditorKey::space);
+    key(EditorKey::space);
+    frame();
+    EXPECT_EQ(1u, records());
+    ASSERT_EQ(2u, mode<MultipleSelectMode>()->selectedEntities.size());
+    key(EditorKey::space);
+    frame();
+    key(EditorKey::del);
+    key(EditorKey::del);
+    frame();
+    EXPECT_EQ(2u, records());
+    key('U');
+    frame();
+    EXPECT_EQ(start, entityCount());
+    mode<MultipleSelectMode>()->selectedEntities = {2, 3};
+    key(EditorKey::space);
+    frame();
+    key('C');
+    key('C');
+    frame();
+    EXPECT_EQ(start + 1, entityCount()) << "two copies and no cursor";
+    key(EditorKey::space);
+    frame();
+    EXPECT_EQ(3u, records());
+
+    // A wheel step and space in one frame place the new preview, not the one queued for removal.
+    key('1');
+    frame();
+    mode<PlaceMode>()->getCursorEntity()->body->position = Vector4(0, 30, 0, 1);
+    wheel(1.0f);
+    const std::uint32_t preview = mode<PlaceMode>()->cursorEntityId;
+    key(EditorKey::space);
+    frame();
+    ASSERT_NE(nullptr, mode<ModifyMode>());
+    EXPECT_EQ(preview, mode<ModifyMode>()->entityId);
+    key(EditorKey::space);
+    frame();
+    EXPECT_EQ(4u, records());
+    // In Colour mode they paint nothing: the old preview is the only thing touched.
+    key('2');
+    frame();
+    mode<ColorMode>()->getCursorEntity()->body->position = Vector4(0, -60, 0, 1);
+    wheel(1.0f);
+    key(EditorKey::space);
+    EXPECT_EQ(4u, records());
+
+    for (int i = 0; i < 4; ++i) key('U');
+    frame();
+    EXPECT_EQ(0u, records());
+    level.levelFileName = writeTestFile("saved.lvl", "");
+    key('P');
+    std::ifstream file(level.levelFileName);
+    std::stringstream saved;
+    saved << file.rdbuf();
+    editor->unload();
+    editor.reset();
+    enter(saved.str());
+    EXPECT_EQ(4u, entityCount());
+    for (std::uint32_t id = 1; id <= 4; ++id) EXPECT_NE(nullptr, entity(id)) << id;
 }
 
 }  // namespace
