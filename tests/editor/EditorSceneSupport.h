@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,6 +103,11 @@ protected:
 
     void frame(float dt = 0.1f) { editor->update(dt); }
     static void key(int code) { sendMessage(new KeyboardMessage(7, code), true); }
+    // Key presses the window hands on in one frame, then that frame's update.
+    void keys(std::initializer_list<int> codes) {
+        for (int code : codes) key(code);
+        frame();
+    }
     void hold(int code, bool down = true) {
         Input::isKeyDown(code) = down;
         heldKeys.push_back(code);
