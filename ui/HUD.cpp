@@ -11,6 +11,7 @@
 #include "engine/PauseMessage.h"
 #include "graphics/Graphics.h"
 #include "physics/Body.h"
+#include "ui/Menu.h"
 #include "ui/OwnViewport.h"
 
 namespace {
@@ -92,7 +93,9 @@ void HUD::loadFile() {
 
 void HUD::initialize() {
     if (entities.empty()) loadFile();
-    for (const auto& entity : entities) entity->initialize();
+    // Screen entities, as menu items are: a HUD file need not say "collides 0" to keep its bodies out
+    // of the level.
+    for (const auto& entity : entities) initializeScreenEntity(*entity);
     if (!pauseRegistered && owner) {
         registerHandler<PauseMessage>(owner, MessageType::Pause, this,
                                       [](HUD& hud, PauseMessage& message) { hud.onPause(message); });

@@ -28,7 +28,8 @@ public:
     // version 0: "arrow", one entity.
     void read(BaseInStream& in, int version) override;
     void write(BaseOutStream& out, int version) override;
-    // Reads the HUD file unless the entities are there already, initialises them and follows pausing.
+    // Reads the HUD file unless the entities are there already, initialises them as screen entities
+    // (outside the level's physics) and follows pausing.
     void initialize() override;
     void update(float dt) override;
     // Over the scene: every entity whose Graphics is enabled, in its own viewport.

@@ -1,6 +1,6 @@
-// The HUD over a running level: its file in every version, the missing file, placement, each label's
-// text for known game values, info lines' timing and fades, the size gauge, the guidance arrow, hiding
-// while paused, and the HUD drawn over a scene and read back.
+// The HUD over a running level: its file in every version, the missing file, its bodies kept out of the
+// level's physics, placement, each label's text for known game values, info lines' timing and fades,
+// the size gauge, the guidance arrow, hiding while paused, and the HUD drawn over a scene and read back.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -28,6 +28,7 @@
 #include "graphics/Texture.h"
 #include "graphics/gl/GlContext.h"
 #include "physics/Body.h"
+#include "physics/Physics.h"
 #include "physics/Rect.h"
 #include "physics/Sphere.h"
 #include "game/TimerLabel.h"
@@ -212,6 +213,34 @@ TEST_F(HudTest, FileVersionsReadBackAndAMissingFileLeavesAnEmptyHud) {
         EXPECT_EQ(labels.size(), 5u);
     }
     EXPECT_EQ(GlContext::drainErrors(), 0);
+}
+
+TEST_F(HudTest, ItsBodiesStayOutOfTheLevelWhateverTheFileSays) {
+    // A running level with the hero where a HUD ball stands, and a HUD file that never says "collides 0".
+    state.state.addStateComponent(new Physics());
+    state.state.flushAddedComponents();
+    Physics* physics = state.state.getComponents<Physics>();
+    grow->disabled = true;
+    hero->body->setShape(new Sphere(0.5f));
+    hero->body->position = Vector4(0, 0, -0.3f, 1);
+    hero->body->setMass(1.0f);
+    physics->addBody(hero->body);
+    HUD hud;
+    hud.owner = &state.state;
+    hud.fileName = writeTempFile("open.hud",
+        "HUD 2 0 GameStateComponent end entities size 2\n"
+        " Entity 1 components Body 1 0 Component end position 0 0 -1 1 shape Sphere 0 radius 0.5 end end end end\n"
+        " Entity 1 components Body 1 0 Component end position 0 0.2 -1 1 shape Rect 0 size 0.5 0.5 0.5 0 end end\n"
+        "  end end\nend end\n");
+    for (int restart = 0; restart < 2; ++restart) {
+        hud.unload();
+        hud.initialize();
+        ASSERT_EQ(hud.entities.size(), 2u);
+        for (int frame = 0; frame < 10; ++frame) state.state.update(0.016f);
+        EXPECT_FLOAT_EQ(hero->body->position.z(), -0.3f) << "the hero was pushed by the HUD";
+        for (const auto& entity : hud.entities) EXPECT_FALSE(physics->hasBody(entity->body));
+    }
+    EXPECT_TRUE(physics->hasBody(hero->body));
 }
 
 TEST_F(HudTest, LabelsShowTheGameValuesAndRenderOnlyWhenTheyChange) {
