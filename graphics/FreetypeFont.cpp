@@ -167,10 +167,54 @@ std::uint8_t blendCoverage(std::uint8_t alpha, std::uint8_t coverage) {
     return static_cast<std::uint8_t>(alpha + static_cast<int>(added));
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[at], with its code; 0 when none starts there (a
+// stray continuation byte, an overlong form, a surrogate, a code beyond U+10FFFF, a sequence cut short).
+std::size_t utf8SequenceAt(const std::string& text, std::size_t at, std::uint32_t& code) {
+    const unsigned lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 0;
+    unsigned low = 0x80, high = 0xBF;  // what the second byte may be
+    if (lead < 0x80) {
+        code = lead;
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+        code = lead & 0x1F;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        code = lead & 0x0F;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        code = lead & 0x07;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() - at < length) return 0;
+    for (std::size_t k = 1; k < length; ++k) {
+        const unsigned next = static_cast<unsigned char>(text[at + k]);
+        if (next < (k == 1 ? low : 0x80u) || next > (k == 1 ? high : 0xBFu)) return 0;
+        code = code << 6 | (next & 0x3F);
+    }
+    return length;
+}
+
+}  // namespace
+
 std::wstring widenText(const std::string& text) {
     std::wstring wide;
     wide.reserve(text.size());
-    for (unsigned char c : text) wide.push_back(static_cast<wchar_t>(c));
+    for (std::size_t at = 0; at < text.size();) {
+        std::uint32_t code = 0;
+        const std::size_t length = utf8SequenceAt(text, at, code);
+        // A byte that starts no character still draws, as its Latin-1 character.
+        wide.push_back(static_cast<wchar_t>(length ? code : static_cast<unsigned char>(text[at])));
+        at += length ? length : 1;
+    }
     return wide;
 }
 

@@ -118,7 +118,8 @@ private:
 
 // One glyph's coverage s blended over alpha a: a + floor(s * (255 - a) / 255 + 0.5).
 std::uint8_t blendCoverage(std::uint8_t alpha, std::uint8_t coverage);
-// Widens text one byte to one code (bytes above 127 keep their Latin-1 value).
+// The characters every text is laid out by: UTF-8 decoded, and each byte that is not part of a
+// well-formed UTF-8 sequence taken as its Latin-1 character, so no text fails to draw.
 std::wstring widenText(const std::string& text);
 // What a font sheet holds: codes 32 to 255, a newline after each run of 32 (seven lines).
 std::wstring fontSheetText();

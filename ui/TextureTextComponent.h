@@ -45,7 +45,7 @@ public:
     UnregisterHandle liveUpdateOffHandle;
 };
 
-// What a stored text shows: each byte becomes one character (bytes above 127 keep their Latin-1
-// value), a backslash followed by n becomes a line break and a backslash before a double quote is
-// dropped; every other backslash stays.
+// What a stored text shows: its characters as widenText decodes them (UTF-8, stray bytes as Latin-1),
+// a backslash followed by n becomes a line break and a backslash before a double quote is dropped;
+// every other backslash stays.
 std::wstring expandTextEscapes(const std::string& text);

@@ -213,12 +213,18 @@ TEST(BlendCoverage, AccumulatesOverlappingCoverage) {
     EXPECT_EQ(blendCoverage(254, 255), 255);
 }
 
-TEST(WidenText, KeepsEveryByteAsOneCode) {
-    std::wstring wide = widenText(std::string("a\n\xE9\xFF"));
-    ASSERT_EQ(wide.size(), 4u);
-    EXPECT_EQ(wide[1], L'\n');
-    EXPECT_EQ(static_cast<int>(wide[2]), 0xE9);
-    EXPECT_EQ(static_cast<int>(wide[3]), 0xFF);
+TEST(WidenText, DecodesUtf8AndDrawsEveryOtherByteAsLatin1) {
+    auto codes = [](const std::string& text) {
+        const std::wstring wide = widenText(text);
+        return std::vector<int>(wide.begin(), wide.end());
+    };
+    // Two, three and four bytes; then stray bytes, a cut sequence, an overlong form, a surrogate and
+    // a code beyond U+10FFFF, each byte of them one Latin-1 character.
+    EXPECT_EQ(codes("a\n\xC3\xA9\xC5\x81\xE2\x82\xAC\xF0\x9F\x98\x80"),
+              (std::vector<int>{'a', '\n', 0xE9, 0x141, 0x20AC, 0x1F600}));
+    EXPECT_EQ(codes("\xE9\xFF\xA9\xE2\x82"), (std::vector<int>{0xE9, 0xFF, 0xA9, 0xE2, 0x82}));
+    EXPECT_EQ(codes("\xC0\xAF\xED\xA0\x80\xF4\x90\x80\x80"),
+              (std::vector<int>{0xC0, 0xAF, 0xED, 0xA0, 0x80, 0xF4, 0x90, 0x80, 0x80}));
 }
 
 // The cache manager keeps only a couple of faces open and moves the active size around; a layout must

@@ -179,6 +179,10 @@ TEST_F(TextRenderTest, NewTextNeedsARebuildAndEmptyTextKeepsTheMesh) {
     text->text = " \n ";
     text->buildTextMesh();
     EXPECT_EQ(text->getModel()->getIndexCount(), 0);
+    // A UTF-8 name: one quad per letter, four rather than one per byte.
+    text->text = "Jos\xC3\xA9";
+    text->buildTextMesh();
+    EXPECT_EQ(text->getModel()->getIndexCount(), 24);
 
     // Its record keeps the font and the text, and reading it back builds the mesh again.
     text->text = "Go";

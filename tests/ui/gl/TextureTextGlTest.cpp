@@ -1,9 +1,11 @@
 // Text rendered into an entity's texture: what a stored text shows, the pass-through body, the
 // editor's live re-rendering (only on change), one pair of registrations however often it is
-// initialised, copies, a missing font, entities without body or graphics, and the text form.
+// initialised, copies, a missing font, entities without body or graphics, the text form, and names
+// beyond ASCII.
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <vector>
 
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
@@ -79,6 +81,32 @@ TEST_F(TextureTextTest, RendersOnInitialiseAndMakesItsBodyPassThrough) {
     label->text = "Tovik";
     label->renderText();
     EXPECT_GT(textureHeight(entity), oneLine + 20);
+    EXPECT_EQ(GlContext::drainErrors(), 0);
+}
+
+TEST_F(TextureTextTest, NamesBeyondAsciiDrawTheirLettersAndStrayBytesStillDraw) {
+    // The pixels of a texture as luminance-alpha bytes.
+    auto bytesOf = [](const Texture& texture) {
+        std::vector<unsigned char> bytes(static_cast<std::size_t>(texture.getWidth() * texture.getHeight() * 2));
+        glBindTexture(GL_TEXTURE_2D, texture.getGLName());
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, bytes.data());
+        return bytes;
+    };
+    FreetypeFont font = state.state.get<FreetypeFont>("Verdana Bold");
+    font.setSize(32);
+    auto shows = [&](const std::string& text, const std::wstring& characters) {
+        Entity entity;
+        entity.addComponent(makeLabel(entity, text));
+        EXPECT_EQ(bytesOf(*entity.graphics->getTexture()), bytesOf(font.renderToTexture(characters))) << text;
+        return textureWidth(entity);
+    };
+    // "José" as the system names the player (UTF-8): the letter é itself, as wide as "Jose".
+    const int accented = shows("Jos\xC3\xA9", {L'J', L'o', L's', 0xE9});
+    EXPECT_EQ(shows("Jose", L"Jose"), accented);
+    // Bytes that are no UTF-8 still draw, each as its Latin-1 character.
+    EXPECT_EQ(shows("Jos\xE9", {L'J', L'o', L's', 0xE9}), accented);
+    shows("\xC3(\xE2\x82", {0xC3, L'(', 0xE2, 0x82});
     EXPECT_EQ(GlContext::drainErrors(), 0);
 }
 
