@@ -19,6 +19,12 @@ constexpr unsigned flatMode = SoundLayer::Mode::createCompressedSample;
 constexpr unsigned placedMode = SoundLayer::Mode::threeD | SoundLayer::Mode::software |
                                 SoundLayer::Mode::createCompressedSample | SoundLayer::Mode::linearRolloff;
 
+// The keys of the two groups of a version-1 record.
+bool isGroupKey(const std::string& token, bool positionGroup) {
+    if (positionGroup) return token == "xPos" || token == "yPos" || token == "zPos" || token == "spread";
+    return token == "filename" || token == "positioned" || token == "volume" || token == "loop";
+}
+
 constexpr float minDistance = 1.0f;
 constexpr float maxDistance = 10000.0f;
 
@@ -134,8 +140,9 @@ bool Sound::isPlaying() const {
 }
 
 // One group of a version-1 record: keys in any order until "end". A key the group does not know is
-// reported and stepped over with its value; a position group that is not there at all (its first
-// token is no key of it) is reported and left to the next reader.
+// reported and stepped over with its value by the shared skip; one followed straight by a key of the
+// group has no value. A position group that is not there at all (its first token is no key of it) is
+// reported and left to the next reader.
 void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std::string& fileName) {
     bool first = true;
     std::string token;
@@ -176,8 +183,12 @@ void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std:
                 in.unget(token);
                 break;
             }
-            in.warn("unknown key \"" + token + "\" in a Sound record skipped with its value");
-            readLabel(in);
+            std::string next;
+            if (nextToken(in, next)) in.unget(next);
+            if (isGroupKey(next, positionGroup))
+                in.warn("unknown key \"" + token + "\" without a value is skipped");
+            else
+                skipUnknownKey(in, token);
         }
         if (in.hasFailed()) break;
         first = false;
@@ -203,6 +214,18 @@ void Sound::read(BaseInStream& in, int version) {
         }
     } else {
         readGroup(in, false, place, fileName);
+        std::string next;
+        if (!positioned && nextToken(in, next)) {
+            in.unget(next);
+            // A 2D sound has no place: a position group it carries is read and ignored.
+            if (isGroupKey(next, true)) {
+                in.warn("a Sound record that is not positioned has a position group; it is ignored");
+                Vector4 ignoredPlace;
+                const float keptSpread = spread;
+                readGroup(in, true, ignoredPlace, fileName);
+                spread = keptSpread;
+            }
+        }
         if (positioned && !in.hasFailed()) readGroup(in, true, place, fileName);
     }
     if (positioned) position = Vector4(place.x(), place.y(), place.z(), 1.0f);

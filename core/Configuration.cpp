@@ -27,14 +27,7 @@ bool Configuration::save() const {
     FileWriter writer(fileName);
     BaseOutStream& out = writer.objectStream(const_cast<Configuration*>(this), "Configuration");
     writeConfiguration(out, *this);
-    bool backedUp = false;
-    if (!readWithErrors.empty() && !backUpFileReadWithErrors(writer.getPath(), readWithErrors, backedUp)) {
-        writer.discard();
-        return false;
-    }
-    // The copy holds the file as it was read; later saves may overwrite freely.
-    if (backedUp) readWithErrors.clear();
-    return writer.close();
+    return closeKeepingFileReadWithErrors(writer, readWithErrors);
 }
 
 namespace {

@@ -122,3 +122,13 @@ bool backUpFileReadWithErrors(const std::string& path, const std::string& readFr
     backedUp = true;
     return true;
 }
+
+bool closeKeepingFileReadWithErrors(FileWriter& writer, std::string& readWithErrors) {
+    bool backedUp = false;
+    if (!readWithErrors.empty() && !backUpFileReadWithErrors(writer.getPath(), readWithErrors, backedUp)) {
+        writer.discard();
+        return false;
+    }
+    if (backedUp) readWithErrors.clear();
+    return writer.close();
+}

@@ -55,3 +55,7 @@ bool writeFileAtomically(const std::string& path, const std::string& data);
 // could not be made, and the file must then not be overwritten; backedUp tells whether a copy was made
 // (none is when path is another file than readFrom, or does not exist).
 bool backUpFileReadWithErrors(const std::string& path, const std::string& readFrom, bool& backedUp);
+// Closes the writer over its target after backUpFileReadWithErrors when readWithErrors names the file
+// read; once the copy is made, readWithErrors is emptied (later writes overwrite freely). When the copy
+// cannot be made nothing is written. Returns whether the file was written.
+bool closeKeepingFileReadWithErrors(FileWriter& writer, std::string& readWithErrors);

@@ -402,14 +402,7 @@ bool GameState::save(const std::string& fileName) {
         writeObject(writer, *this);
         writeOrder = nullptr;
         resourcesOnly = wasResourcesOnly;
-        bool backedUp = false;
-        if (!readWithErrors.empty() && !backUpFileReadWithErrors(writer.getPath(), readWithErrors, backedUp)) {
-            writer.discard();
-        } else {
-            // The copy holds the file as it was read; later saves may overwrite freely.
-            if (backedUp) readWithErrors.clear();
-            written = writer.close();
-        }
+        written = closeKeepingFileReadWithErrors(writer, readWithErrors);
     }
     sendMessage(new Message(MessageType::LevelSaved), true);
     return written;

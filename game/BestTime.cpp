@@ -2,15 +2,48 @@
 #include "game/BestTime.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/TextFormat.h"
+#include "game/TimerLabel.h"
 
 namespace {
 
+// A time field: a whole number, or the entry is incomplete (reported). atoi would read "x" as 0,
+// which ranks first in its list.
+void readTime(BaseInStream& in, int& value, bool& complete) {
+    std::string token;
+    if (!nextToken(in, token)) return;  // the entry's reader reports the cut
+    if (token == "function" || token == "externalFiles") {
+        in.unget(token);
+        readValue(in, value);
+        return;
+    }
+    const char* first = token.data() + (token[0] == '+' ? 1 : 0);
+    const char* last = token.data() + token.size();
+    int number = 0;
+    const auto [end, error] = std::from_chars(first, last, number);
+    if (error == std::errc() && end == last) {
+        value = number;
+        return;
+    }
+    // A missing value: the entry's "end" stays for the entry.
+    if (token == "end") in.unget(token);
+    in.warn("a best time holds \"" + token + "\" where a number belongs; the entry is left out");
+    complete = false;
+}
+
+template <int BestTime::*Member>
+Field<BestTime> timeField(const char* key) {
+    return {key, std::char_traits<char>::length(key),
+            [](BaseInStream& in, BestTime& entry) { readTime(in, entry.*Member, entry.complete); },
+            [](BaseOutStream& out, const BestTime& entry) { writeValue(out, entry.*Member); }};
+}
+
 const Field<BestTime> bestTimeFields[] = {
     field<&BestTime::name>("name"),
-    field<&BestTime::min>("min"),
-    field<&BestTime::sec>("sec"),
+    timeField<&BestTime::min>("min"),
+    timeField<&BestTime::sec>("sec"),
 };
 
 constexpr std::size_t nameLength = 15;
@@ -31,10 +64,11 @@ std::size_t characterCount(const std::string& text) {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) { return !isUtf8Continuation(c); }));
 }
 
-void appendTwoDigits(std::string& out, int value) {
-    value = std::clamp(value, 0, 59);
-    out.push_back(static_cast<char>('0' + value / 10));
-    out.push_back(static_cast<char>('0' + value % 10));
+// Blanks up to nameLength characters.
+std::string padded(std::string name) {
+    const std::size_t characters = characterCount(name);
+    if (characters < nameLength) name.append(nameLength - characters, ' ');
+    return name;
 }
 
 }  // namespace
@@ -46,34 +80,14 @@ void BestTime::write(BaseOutStream& out, int) const { writeFields(out, *this, be
 bool fasterThan(const BestTime& a, const BestTime& b) { return a.min < b.min || (a.min == b.min && a.sec < b.sec); }
 
 std::string recordedName(const std::string& userName) {
-    std::string name;
-    bool blankPending = false;
-    for (char c : userName) {
-        const bool space = c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-        if (space) {
-            blankPending = !name.empty();
-            continue;
-        }
-        if (blankPending) name.push_back(' ');
-        blankPending = false;
-        name.push_back(c);
-    }
-    name.resize(prefixBytes(name, nameLength));
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    return name.empty() ? "Username" : name;
+    if (userName.empty()) return padded("Username");
+    return padded(userName.substr(0, prefixBytes(userName, nameLength)));
 }
 
-std::string shownName(const std::string& name) {
-    std::string shown = name.substr(0, prefixBytes(name, nameLength));
-    shown.append(nameLength - characterCount(shown), ' ');
-    return shown;
-}
+std::string shownName(const std::string& name) { return padded(name); }
 
 std::string bestTimeLine(const BestTime& entry) {
-    std::string line = shownName(entry.name);
-    line += "     ";
-    appendTwoDigits(line, entry.min);
-    line.push_back(':');
-    appendTwoDigits(line, entry.sec);
-    return line;
+    const long long total = std::max(0LL, entry.min * 60LL + entry.sec);
+    return shownName(entry.name) + "     " +
+           clockTime(static_cast<int>(total / 3600), static_cast<int>(total / 60 % 60), static_cast<int>(total % 60));
 }

@@ -15,7 +15,8 @@ public:
     BestTime& operator=(const BestTime&) = default;
 
     virtual int getVersion() const { return 0; }
-    // "name", "min" and "sec" in any order, until "end".
+    // "name", "min" and "sec" in any order, until "end". A time that is not a number is reported and
+    // clears `complete`.
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version) const;
 
@@ -24,19 +25,23 @@ public:
     std::string name;  // as recorded (recordedName) or as read from the file
     int min = 0;
     int sec = 0;
+    // False when the file gave a time that is not a number: the lists leave such an entry out rather
+    // than rank it as 0:00. Never written.
+    bool complete = true;
 };
 
 // Whether a is a strictly better (smaller) time than b.
 bool fasterThan(const BestTime& a, const BestTime& b);
 
-// The name a new record is kept under: white space runs become one blank (the file's reader would
-// merge them anyway, so the name reads back as written), no blank at either end, at most 15
-// characters (never cutting a UTF-8 character), "Username" when nothing is left.
+// The name a new record is kept under: the user name as it is, blanks inside included, padded with
+// blanks or cut to exactly 15 characters (UTF-8 characters, never cut in two); "Username" when empty.
+// Written in double quotes, it reads back exactly.
 std::string recordedName(const std::string& userName);
 
-// The name as the best-times screen shows it: exactly 15 characters, padded with blanks or cut.
+// The name as the best-times screen shows it: as stored, padded with blanks to 15 characters (files of
+// earlier versions hold names kept without their padding), never cut.
 std::string shownName(const std::string& name);
 
-// One line of the best-times screen: the shown name, five blanks and the time as mm:ss, with minutes
-// and seconds held to 0..59 (a hand-edited file may hold anything).
+// One line of the best-times screen: the shown name, five blanks and the true time as the clock shows
+// it (mm:ss, h:mm:ss past an hour); a file may hold 75 minutes or 90 seconds.
 std::string bestTimeLine(const BestTime& entry);

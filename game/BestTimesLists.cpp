@@ -13,46 +13,70 @@
 
 namespace {
 
+// Written in this order; read by hand (see read).
 const Field<BestTimesLists> listFields[] = {
     field<&BestTimesLists::atkMode>("atkMode"),
     field<&BestTimesLists::superAtk>("superAtk"),
 };
-
-// Reads the whole object from one file; false when it could not be opened or read to its end.
-bool readListsFile(const std::string& path, BestTimesLists& lists) {
-    FileReader reader(path);
-    if (!reader.isOpen()) return false;
-    readValue(reader, lists);
-    return !reader.hasFailed();
-}
 
 bool fileExists(const std::string& path) {
     std::error_code error;
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
+void readEntries(BaseInStream& in, std::vector<BestTime>& list) {
+    readValue(in, list);
+    std::erase_if(list, [](const BestTime& entry) { return !entry.complete; });
+}
+
 }  // namespace
 
-void BestTimesLists::read(BaseInStream& in, int) { readFields(in, *this, listFields); }
+void BestTimesLists::read(BaseInStream& in, int) {
+    // Hand-written: reading ends once both lists are in, so a file cut after its last list lost nothing.
+    bool timeAttackRead = false;
+    bool superTimeAttackRead = false;
+    std::string key;
+    while (!(timeAttackRead && superTimeAttackRead) && readKey(in, key)) {
+        if (key == "atkMode") {
+            readEntries(in, atkMode);
+            timeAttackRead = true;
+        } else if (key == "superAtk") {
+            readEntries(in, superAtk);
+            superTimeAttackRead = true;
+        } else {
+            skipUnknownKey(in, key);
+        }
+        in.attributes.clear();
+    }
+    if (!(timeAttackRead && superTimeAttackRead)) return;
+    std::string token;
+    if (nextToken(in, token) && token != "end") in.unget(token);
+}
 
 void BestTimesLists::write(BaseOutStream& out, int) const { writeFields(out, *this, listFields); }
 
 bool BestTimesLists::load(const std::string& keptFile, const std::string& shippedFile) {
     fileName = keptFile;
+    readWithErrors.clear();
     if (fileExists(keptFile)) {
         BestTimesLists kept;
-        if (readListsFile(keptFile, kept)) {
+        FileReader reader(keptFile);
+        readValue(reader, kept);
+        const bool whole = reader.isOpen() && !reader.hadProblems();
+        if (!whole) readWithErrors = reader.getPath();
+        // Every whole entry of a damaged file is the player's; the shipped lists only stand in for none.
+        if (whole || !kept.atkMode.empty() || !kept.superAtk.empty()) {
             atkMode = std::move(kept.atkMode);
             superAtk = std::move(kept.superAtk);
-            return true;
+            return whole;
         }
-        // The reader has reported where it stopped; what it read of a broken file is not trusted.
     }
     BestTimesLists shipped;
-    const bool whole = readListsFile(shippedFile, shipped);
+    FileReader reader(shippedFile);
+    readValue(reader, shipped);
     atkMode = std::move(shipped.atkMode);
     superAtk = std::move(shipped.superAtk);
-    return whole;
+    return reader.isOpen() && !reader.hadProblems() && readWithErrors.empty();
 }
 
 bool BestTimesLists::save() const {
@@ -64,7 +88,7 @@ bool BestTimesLists::save() const {
     }
     FileWriter writer(fileName);
     writeValue(writer, *this);
-    return writer.close();
+    return closeKeepingFileReadWithErrors(writer, readWithErrors);
 }
 
 bool BestTimesLists::submit(std::vector<BestTime>& list, const BestTime& run) {
@@ -86,7 +110,7 @@ const std::vector<BestTime>* BestTimesLists::listOfMode(int mode) const {
     return nullptr;
 }
 
-BestTimesLists& getBestTimesLists() {
+BestTimesLists& bestTimesLists() {
     // Never destroyed: nothing is saved at exit, and late users at exit still find it.
     static BestTimesLists* lists = [] {
         auto* loaded = new BestTimesLists();
@@ -97,4 +121,3 @@ BestTimesLists& getBestTimesLists() {
     return *lists;
 }
 
-BestTimesLists& bestTimesLists = getBestTimesLists();

@@ -30,14 +30,16 @@ void appendTwoDigits(std::string& text, int value) {
 
 }  // namespace
 
-std::string timerText(int hours, int minutes, int seconds) {
-    std::string text = " Time:\n";
+std::string clockTime(int hours, int minutes, int seconds) {
+    std::string text;
     if (hours > 0) text += std::to_string(hours) + ":";
     appendTwoDigits(text, minutes);
     text.push_back(':');
     appendTwoDigits(text, seconds);
     return text;
 }
+
+std::string timerText(int hours, int minutes, int seconds) { return " Time:\n" + clockTime(hours, minutes, seconds); }
 
 TimerLabel::TimerLabel(const TimerLabel& other)
     : Component(other),
@@ -129,8 +131,8 @@ void TimerLabel::onTimerOff(TimerOffMessage& message) {
     }
     if (hours != 0) return;
     const BestTime run("", minutes, seconds);
-    if (mode == 1 && bestTimesLists.submitTimeAttack(run)) sendMessage(new InfoMessage("New Time Attack record!"));
-    if (mode == 2 && bestTimesLists.submitSuperTimeAttack(run))
+    if (mode == 1 && bestTimesLists().submitTimeAttack(run)) sendMessage(new InfoMessage("New Time Attack record!"));
+    if (mode == 2 && bestTimesLists().submitSuperTimeAttack(run))
         sendMessage(new InfoMessage("New Super Time Attack record!"));
 }
 

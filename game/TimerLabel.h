@@ -3,6 +3,8 @@
 // offers the time to the best-times lists. Hidden in ordinary play.
 #pragma once
 
+#include <string>
+
 #include "engine/Component.h"
 #include "engine/EventHandler.h"
 
@@ -46,5 +48,7 @@ private:
     void setAlpha(float alpha);
 };
 
-// The clock's text for a time: " Time:\n", then [h:]mm:ss.
+// A time as the clock shows it: mm:ss, with "h:" in front past an hour.
+std::string clockTime(int hours, int minutes, int seconds);
+// The clock's text for a time: " Time:\n", then the clock time.
 std::string timerText(int hours, int minutes, int seconds);

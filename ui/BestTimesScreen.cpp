@@ -48,7 +48,7 @@ void BestTimesScreen::initialize() {
     listen<KeyboardMessage>(MessageType::KeyDown, [](Menu&, KeyboardMessage&) {});
     listen<KeyboardMessage>(MessageType::KeyUp, [this](Menu&, KeyboardMessage& message) { onActivationKey(message); });
     for (Entity* line : extraTexs) initializeScreenEntity(*line);
-    fillLines(bestTimesLists.atkMode, bestTimesLists.superAtk);
+    fillLines(bestTimesLists().atkMode, bestTimesLists().superAtk);
 }
 
 void BestTimesScreen::fillLines(const std::vector<BestTime>& timeAttack, const std::vector<BestTime>& superTimeAttack) {

@@ -29,7 +29,7 @@ protected:
 
 TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherStallNorShift) {
     const std::string text =
-        "size 9\n"
+        "size 12\n"
         // Version 1, keys out of order, positioned: two groups, each closed by its own end.
         "placed Sound 1 loop false volume 0.7 positioned true filename " + file("tone.wav") + " end\n"
         "  spread 30 zPos -3 xPos 1.5 yPos 2 end\n"
@@ -42,6 +42,11 @@ TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherS
         // An unknown key is stepped over with its value; a key given twice keeps the last value and
         // does not make the reader take the next key as the group's end.
         "odd Sound 1 filename " + file("tone.wav") + " pitch 2 volume 0.1 volume 0.3 positioned false end\n"
+        // An unknown key without a value, before "end" or before a key of its group, takes neither.
+        "junky Sound 1 filename " + file("tone.wav") + " volume 1 junk end\n"
+        "keyless Sound 1 filename " + file("tone.wav") + "\n junk\n volume 0.4\n end\n"
+        // A 2D record that carries a position group: the group is read and ignored.
+        "flat2 Sound 1 filename " + file("tone.wav") + " volume 0.2 end xPos 1 yPos 2 zPos 3 spread 40 end\n"
         // Positioned, but the second group is missing: the next record must still be read.
         "lost Sound 1 filename " + file("tone.wav") + " positioned true volume 1 end\n"
         "missing Sound 1 filename " + file("nothing-here.wav") + " volume 1 end\n"
@@ -87,6 +92,15 @@ TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherS
     EXPECT_FLOAT_EQ(odd.volume, 0.3f);
     EXPECT_TRUE(odd.isLoaded());
     EXPECT_EQ(countLines(errors, "\"pitch\""), 1);
+    EXPECT_EQ(countLines(errors, "\"junk\""), 2);
+    EXPECT_FLOAT_EQ(state.get<Sound>("junky").volume, 1.0f);
+    EXPECT_FLOAT_EQ(state.get<Sound>("keyless").volume, 0.4f);
+    Sound& flat2 = state.get<Sound>("flat2");
+    EXPECT_FALSE(flat2.positioned);
+    EXPECT_FLOAT_EQ(flat2.volume, 0.2f);
+    EXPECT_EQ(flat2.position, Vector4(0, 0, 0, 0));
+    EXPECT_EQ(flat2.spread, 0.0f);
+    EXPECT_EQ(countLines(errors, "not positioned has a position group"), 1);
 
     Sound& lost = state.get<Sound>("lost");
     EXPECT_TRUE(lost.positioned);
@@ -109,7 +123,7 @@ TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherS
     Sound& last = state.get<Sound>("last");
     EXPECT_FLOAT_EQ(last.volume, 0.9f);
     EXPECT_TRUE(last.isLoaded());
-    EXPECT_EQ(state.resources.size(), 9u);
+    EXPECT_EQ(state.resources.size(), 12u);
     EXPECT_EQ(system->activeChannelCount(), 0);
 }
 

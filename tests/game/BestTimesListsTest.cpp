@@ -1,6 +1,9 @@
-// Best-times lists: the exact layout of "lists.tm", reading it back, broken files, and which runs enter
-// which list where.
+// Best-times lists: the exact layout of "lists.tm", reading it back, damaged files (their whole entries
+// kept, the file kept as ".bak" before the first record), the file looked for only at first use, names,
+// and which runs enter which list where.
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 #include "game/BestTimesLists.h"
 #include "GameScene.h"
@@ -71,7 +74,7 @@ TEST(BestTimesFile, IsWrittenTokenByTokenInTheKnownLayoutAndReadsBackUnchanged) 
     EXPECT_EQ(readFile(folder / "none.tm"), readFile(std::string(TOVIK_SOURCE_DIR) + "/Content/lists.tm"));
 }
 
-TEST(BestTimesFile, BrokenOrMissingFilesEndTheReadingAndLeaveTheShippedListsInUse) {
+TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheFirstRecord) {
     const auto folder = gameScratchFolder("broken");
     const std::string shippedPath = (folder / "shipped.tm").string();
     BestTimesLists shipped = listsOf(fiveOf("maker", {{1, 0}, {2, 0}}), fiveOf("maker", {{3, 0}}));
@@ -79,17 +82,57 @@ TEST(BestTimesFile, BrokenOrMissingFilesEndTheReadingAndLeaveTheShippedListsInUs
     ASSERT_TRUE(shipped.save());
     const std::string whole = readFile(shippedPath);
 
+    // The player's own eight entries, and the file damaged in the ways a crash or an editor leaves it.
     const std::string kept = (folder / "kept.tm").string();
-    for (const std::string& text : {std::string(), whole.substr(0, whole.size() / 2), whole.substr(0, whole.size() - 5),
-                                    std::string("BestTimesLists 0 atkMode BestTime 0 name \"unclosed"),
-                                    std::string("BestTimesLists 0 atkMode size 99999 BestTime")}) {
-        writeFile(kept, text);
+    const auto atk = fiveOf("Ann  Lee", {{0, 50}, {1, 10}, {1, 20}, {1, 30}, {1, 40}});
+    const auto super = fiveOf("Ann  Lee", {{2, 10}, {2, 20}, {2, 30}});
+    BestTimesLists player = listsOf(atk, super);
+    player.fileName = kept;
+    ASSERT_TRUE(player.save());
+    const std::string mine = readFile(kept);
+    const std::string noNumber = std::string(mine).replace(mine.find("min 1 \n\t\tsec 20"), 5, "min x");
+    struct Damaged {
+        std::string text;
+        std::vector<BestTime> atk, super;
+        bool reported;
+    };
+    const auto firstSuperTwo = std::vector<BestTime>(super.begin(), super.begin() + 2);
+    auto atkWithout = [&](std::size_t i) {
+        auto list = atk;
+        list.erase(list.begin() + static_cast<long>(i));
+        return list;
+    };
+    for (const Damaged& damaged : {
+             Damaged{mine.substr(0, mine.size() - 4), atk, super, false},  // only the last "end" lost
+             Damaged{mine.substr(0, mine.rfind("sec")), atk, firstSuperTwo, true},  // cut inside an entry
+             Damaged{mine.substr(0, mine.rfind("\tend")), atk, super, true},
+             Damaged{noNumber, atkWithout(2), super, true},
+             Damaged{"", shipped.atkMode, shipped.superAtk, true},  // nothing readable: the shipped lists
+             Damaged{"BestTimesLists 0 atkMode BestTime 0 name \"unclosed", shipped.atkMode, shipped.superAtk, true},
+             Damaged{"BestTimesLists 0 atkMode size 99999 BestTime", shipped.atkMode, shipped.superAtk, true},
+         }) {
+        std::filesystem::remove(kept + ".bak");
+        writeFile(kept, damaged.text);
         BestTimesLists lists;
-        const std::string errors = capturedErrors([&] { EXPECT_TRUE(lists.load(kept, shippedPath)); });
-        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << text << "\n" << errors;
-        EXPECT_EQ(lists.atkMode, shipped.atkMode) << text;
-        EXPECT_EQ(lists.superAtk, shipped.superAtk) << text;
+        const std::string errors = capturedErrors([&] { EXPECT_EQ(lists.load(kept, shippedPath), !damaged.reported); });
+        EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), damaged.reported ? 1 : 0) << damaged.text << errors;
+        EXPECT_EQ(lists.atkMode, damaged.atk) << damaged.text;
+        EXPECT_EQ(lists.superAtk, damaged.super) << damaged.text;
         EXPECT_EQ(lists.fileName, kept);
+
+        // The first record keeps the damaged file as it was; the next writes freely.
+        EXPECT_TRUE(lists.submitTimeAttack(BestTime("", 0, 1)));
+        EXPECT_EQ(std::filesystem::exists(kept + ".bak"), damaged.reported) << damaged.text;
+        const std::string backup = damaged.reported ? damaged.text : "";
+        EXPECT_EQ(readFile(kept + ".bak"), backup);
+        EXPECT_TRUE(lists.submitSuperTimeAttack(BestTime("", 0, 1)));
+        EXPECT_EQ(readFile(kept + ".bak"), backup);
+        BestTimesLists saved;
+        EXPECT_TRUE(saved.load(kept, shippedPath));
+        EXPECT_EQ(saved.atkMode, lists.atkMode);
+        EXPECT_EQ(saved.superAtk, lists.superAtk);
+        EXPECT_EQ(saved.atkMode.size(), damaged.atk.size());
+        EXPECT_EQ(saved.atkMode.front().sec, 1);
     }
 
     // No kept file yet: the shipped copy, silently; the first record is written to the kept place.
@@ -120,6 +163,18 @@ TEST(BestTimesFile, BrokenOrMissingFilesEndTheReadingAndLeaveTheShippedListsInUs
     EXPECT_NE(saveErrors.find("Could not open file \"" + unwritable.fileName + "\": "), std::string::npos) << saveErrors;
     EXPECT_EQ(unwritable.atkMode.front().sec, 1);
     EXPECT_FALSE(unwritable.save());
+}
+
+TEST(BestTimesFile, IsLookedForAtItsFirstUseNotWhenAProgramStarts) {
+    // This program links the time-attack code: started away from the game's folders, it lists its
+    // tests without a word about the best-times file.
+    const auto folder = gameScratchFolder("elsewhere");
+    const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+    const std::string command = "cd '" + folder.string() + "' && XDG_DATA_HOME='" + folder.string() + "' '" + self +
+                                "' --gtest_list_tests >/dev/null 2>errors.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    const std::string errors = readFile(folder / "errors.txt");
+    EXPECT_EQ(errors.find("lists.tm"), std::string::npos) << errors;
 }
 
 TEST(BestTimesSubmission, RecordsEnterAtTheirPlaceAndReplaceTheSlowestInTheirOwnListOnly) {
@@ -171,24 +226,27 @@ TEST(BestTimesSubmission, RecordsEnterAtTheirPlaceAndReplaceTheSlowestInTheirOwn
     EXPECT_EQ(unsorted.listOfMode(0), nullptr);
 }
 
-TEST(BestTimesNames, AreRecordedSoTheyReadBackAndShownPaddedWithClampedTimes) {
-    EXPECT_EQ(recordedName("jo"), "jo");
+TEST(BestTimesNames, AreRecordedAsGivenInFifteenCharactersAndShownWithTheirTrueTimes) {
+    EXPECT_EQ(recordedName("jo"), "jo             ");
     EXPECT_EQ(recordedName("abcdefghijklmnopqrst"), "abcdefghijklmno");
-    EXPECT_EQ(recordedName("  Ann \t  Lee\n"), "Ann Lee");
-    EXPECT_EQ(recordedName("abcdefghijklmn opq"), "abcdefghijklmn");
-    EXPECT_EQ(recordedName(""), "Username");
+    EXPECT_EQ(recordedName("  Ann \t  Lee\n"), "  Ann \t  Lee\n  ");
+    EXPECT_EQ(recordedName("abcdefghijklmn opq"), "abcdefghijklmn ");
+    EXPECT_EQ(recordedName(""), "Username       ");
     EXPECT_EQ(recordedName("\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9x1234567"),
               "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9x123456");
 
+    // Names of files written before, kept without their padding, still line up; none is cut.
     EXPECT_EQ(shownName("jo"), "jo             ");
-    EXPECT_EQ(shownName("a name much longer than fifteen"), "a name much lon");
+    EXPECT_EQ(shownName("a name much longer than fifteen"), "a name much longer than fifteen");
     EXPECT_EQ(shownName("\xc3\xa9t\xc3\xa9"), "\xc3\xa9t\xc3\xa9            ");
     EXPECT_EQ(bestTimeLine(BestTime("jo", 2, 5)), "jo                  02:05");
-    EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 75, -3)), "speedrunner0001     59:00");
+    EXPECT_EQ(bestTimeLine(BestTime(recordedName("Ann   Lee"), 75, 3)), "Ann   Lee           1:15:03");
+    EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 3, 90)), "speedrunner0001     04:30");
+    EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 0, -3)), "speedrunner0001     00:00");
 
     // A recorded name, whatever the user name was, reads back from the file exactly.
     const auto folder = gameScratchFolder("names");
-    for (const std::string user : {"jo", "Ann   Lee", " \"quoted\"  name ", "back\\slash", "end", "NULL"}) {
+    for (const std::string user : {"jo", "Ann   Lee", "tab\tand\nline", " \"quoted\"  name ", "back\\slash", "end", "NULL"}) {
         BestTimesLists lists = listsOf({BestTime(recordedName(user), 1, 1)}, {});
         lists.fileName = (folder / "lists.tm").string();
         ASSERT_TRUE(lists.save());

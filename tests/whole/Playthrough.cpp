@@ -116,8 +116,8 @@ Playthrough::Playthrough(const std::string& levelFile, const std::string& settin
     previousSettingsFile = configuration.fileName;
     configuration.fileName = keptIn + "config.cfg";
     configuration.intSetting("timerMode") = timerMode;
-    bestTimesLists = BestTimesLists();
-    bestTimesLists.load(keptIn + "lists.tm", "Content/lists.tm");
+    bestTimesLists() = BestTimesLists();
+    bestTimesLists().load(keptIn + "lists.tm", "Content/lists.tm");
     fuzzsupport::ensureGl();
     fuzzsupport::ensureSound();
     seedRandom(1);

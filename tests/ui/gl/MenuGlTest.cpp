@@ -7,8 +7,10 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -422,28 +424,41 @@ TEST_F(MenuSceneTest, OptionsChangeAtOnceAndAreWrittenWhenTheScreenGoes) {
     EXPECT_TRUE(written.getBool("muted"));
 }
 
-TEST_F(MenuSceneTest, BestTimeLinesTakeTheListsOverTheFileText) {
+TEST_F(MenuSceneTest, BestTimeLinesShowEveryWholeEntryOfADamagedFileWithItsNameAndTrueTime) {
+    struct KeptLists {
+        BestTimesLists lists = bestTimesLists();
+        ~KeptLists() { bestTimesLists() = lists; }
+    } kept;
+    // The player's file, cut short in its last entry, with a 75-minute run, names as they were stored
+    // (padded with blanks inside, or by an earlier version without padding) and a time that is no number.
+    const std::string file = (std::filesystem::path(settingsFile).parent_path() / "lists.tm").string();
+    std::filesystem::remove(file + ".bak");
+    const std::string damaged =
+        "BestTimesLists 0 atkMode\n"
+        " BestTime 0 name \"  Ann   Lee    \" min 0 sec 59 end\n"
+        " BestTime 0 name jo min 2 sec 5 end\n"
+        " BestTime 0 name \"a very long player name\" min 75 sec 3 end\n"
+        " end\n"
+        "superAtk\n"
+        " BestTime 0 name Cy min 0 sec 59 end\n"
+        " BestTime 0 name Dee min x sec 1 end\n"
+        " BestTime 0 name Eve min 3";
+    std::ofstream(file) << damaged;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(bestTimesLists().load(file, "Content/lists.tm"));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+
     BestTimesScreen fromFile;
     auto* screen = push(new BestTimesScreen());
     ASSERT_EQ(12u, screen->extraTexs.size());
-    // Opening fills the lines from the lists as they stand; lines without an entry keep the file's text.
-    for (std::size_t i = 0; i < 5; ++i) {
-        const std::string expected = i < bestTimesLists.atkMode.size() ? bestTimeLine(bestTimesLists.atkMode[i])
-                                                                       : entityText(fromFile.extraTexs[i + 1]);
-        EXPECT_EQ(expected, entityText(screen->extraTexs[i + 1]));
-    }
-    const std::string heading = entityText(fromFile.extraTexs[0]);
-    const std::string third = entityText(screen->extraTexs[3]);
-    const std::string eighth = entityText(screen->extraTexs[8]);
-
-    // Names of any length, and damaged times, stay within the line.
-    screen->fillLines({{"Ann", 1, 2}, {"a very long player name indeed", 4000, -7}}, {{"Cy", 0, 59}});
-    EXPECT_EQ(heading, entityText(screen->extraTexs[0]));
-    EXPECT_EQ("Ann                 01:02", entityText(screen->extraTexs[1]));
-    EXPECT_EQ("a very long pla     59:00", entityText(screen->extraTexs[2]));
-    EXPECT_EQ(third, entityText(screen->extraTexs[3]));
+    EXPECT_EQ("  Ann   Lee         00:59", entityText(screen->extraTexs[1]));
+    EXPECT_EQ("jo                  02:05", entityText(screen->extraTexs[2]));
+    EXPECT_EQ("a very long player name     1:15:03", entityText(screen->extraTexs[3]));
     EXPECT_EQ("Cy                  00:59", entityText(screen->extraTexs[7]));
-    EXPECT_EQ(eighth, entityText(screen->extraTexs[8]));
+    // The headings and the lines without an entry keep the menu file's text.
+    for (std::size_t i : {0, 4, 5, 6, 8, 11})
+        EXPECT_EQ(entityText(fromFile.extraTexs[i]), entityText(screen->extraTexs[i])) << i;
 
     // Six entries for five lines: the sixth goes nowhere; the screen draws without GL errors.
     std::vector<BestTime> six(6, BestTime{"Dee", 1, 1});
@@ -455,6 +470,21 @@ TEST_F(MenuSceneTest, BestTimeLinesTakeTheListsOverTheFileText) {
     EXPECT_EQ(1u, manager->openMenus.size());
     key(8, Menu::keySpace);
     EXPECT_TRUE(manager->openMenus.empty());
+
+    // A record keeps the damaged file as ".bak" and writes every entry with its name as it was.
+    EXPECT_TRUE(bestTimesLists().submitTimeAttack(BestTime("", 0, 30)));
+    std::ifstream backup(file + ".bak");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(backup), {}), damaged);
+    std::ifstream written(file);
+    const std::string text(std::istreambuf_iterator<char>(written), {});
+    EXPECT_NE(text.find("name \"  Ann   Lee    \" \n"), std::string::npos) << text;
+    EXPECT_NE(text.find("name jo \n"), std::string::npos) << text;
+    EXPECT_NE(text.find("name Cy \n"), std::string::npos) << text;
+    auto* again = push(new BestTimesScreen());
+    EXPECT_EQ(bestTimeLine(bestTimesLists().atkMode[0]), entityText(again->extraTexs[1]));
+    EXPECT_EQ("  Ann   Lee         00:59", entityText(again->extraTexs[2]));
+    EXPECT_EQ("jo                  02:05", entityText(again->extraTexs[3]));
+    EXPECT_EQ(entityText(fromFile.extraTexs[4]), entityText(again->extraTexs[4]));
 }
 
 TEST_F(MenuSceneTest, IntroShowsEachPictureInTurnThenAnnouncesItsEnd) {
