@@ -120,4 +120,3 @@ BestTimesLists& bestTimesLists() {
     }();
     return *lists;
 }
-
