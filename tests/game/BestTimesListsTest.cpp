@@ -82,7 +82,7 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
     ASSERT_TRUE(shipped.save());
     const std::string whole = readFile(shippedPath);
 
-    // The player's own eight entries, and the file damaged in the ways a crash or an editor leaves it.
+    // The player's own eight entries, damaged on disk as a crash or a hand edit leaves them.
     const std::string kept = (folder / "kept.tm").string();
     const auto atk = fiveOf("Ann  Lee", {{0, 50}, {1, 10}, {1, 20}, {1, 30}, {1, 40}});
     const auto super = fiveOf("Ann  Lee", {{2, 10}, {2, 20}, {2, 30}});
@@ -96,18 +96,14 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
         std::vector<BestTime> atk, super;
         bool reported;
     };
-    const auto firstSuperTwo = std::vector<BestTime>(super.begin(), super.begin() + 2);
-    auto atkWithout = [&](std::size_t i) {
-        auto list = atk;
-        list.erase(list.begin() + static_cast<long>(i));
-        return list;
-    };
+    // Only the last "end" lost (both lists whole); cut inside an entry; cut after one; a time that is not
+    // a number; then nothing readable at all, which leaves the shipped lists in use.
     for (const Damaged& damaged : {
-             Damaged{mine.substr(0, mine.size() - 4), atk, super, false},  // only the last "end" lost
-             Damaged{mine.substr(0, mine.rfind("sec")), atk, firstSuperTwo, true},  // cut inside an entry
+             Damaged{mine.substr(0, mine.size() - 4), atk, super, false},
+             Damaged{mine.substr(0, mine.rfind("sec")), atk, fiveOf("Ann  Lee", {{2, 10}, {2, 20}}), true},
              Damaged{mine.substr(0, mine.rfind("\tend")), atk, super, true},
-             Damaged{noNumber, atkWithout(2), super, true},
-             Damaged{"", shipped.atkMode, shipped.superAtk, true},  // nothing readable: the shipped lists
+             Damaged{noNumber, fiveOf("Ann  Lee", {{0, 50}, {1, 10}, {1, 30}, {1, 40}}), super, true},
+             Damaged{"", shipped.atkMode, shipped.superAtk, true},
              Damaged{"BestTimesLists 0 atkMode BestTime 0 name \"unclosed", shipped.atkMode, shipped.superAtk, true},
              Damaged{"BestTimesLists 0 atkMode size 99999 BestTime", shipped.atkMode, shipped.superAtk, true},
          }) {
@@ -246,7 +242,8 @@ TEST(BestTimesNames, AreRecordedAsGivenInFifteenCharactersAndShownWithTheirTrueT
 
     // A recorded name, whatever the user name was, reads back from the file exactly.
     const auto folder = gameScratchFolder("names");
-    for (const std::string user : {"jo", "Ann   Lee", "tab\tand\nline", " \"quoted\"  name ", "back\\slash", "end", "NULL"}) {
+    for (const std::string user :
+         {"jo", "Ann   Lee", "tab\tand\nline", " \"quoted\"  name ", "back\\slash", "end", "NULL"}) {
         BestTimesLists lists = listsOf({BestTime(recordedName(user), 1, 1)}, {});
         lists.fileName = (folder / "lists.tm").string();
         ASSERT_TRUE(lists.save());
