@@ -140,9 +140,8 @@ bool Sound::isPlaying() const {
 }
 
 // One group of a version-1 record: keys in any order until "end". A key the group does not know is
-// reported and stepped over with its value by the shared skip; one followed straight by a key of the
-// group has no value. A position group that is not there at all (its first token is no key of it) is
-// reported and left to the next reader.
+// reported and stepped over with its value by the shared skip. A position group that is not there at
+// all (its first token is no key of it) is reported and left to the next reader.
 void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std::string& fileName) {
     bool first = true;
     std::string token;
@@ -153,45 +152,38 @@ void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std:
             break;
         }
         if (token == "end") break;
-        bool known = true;
-        if (!positionGroup) {
-            if (token == "filename")
-                readValue(in, fileName);
-            else if (token == "positioned")
-                readValue(in, positioned);
-            else if (token == "volume")
-                readValue(in, volume);
-            else if (token == "loop")
-                readValue(in, loop);
-            else
-                known = false;
-        } else {
-            if (token == "xPos")
-                readValue(in, x);
-            else if (token == "yPos")
-                readValue(in, y);
-            else if (token == "zPos")
-                readValue(in, z);
-            else if (token == "spread")
-                readValue(in, spread);
-            else
-                known = false;
+        const bool known = isGroupKey(token, positionGroup);
+        if (!known && positionGroup && first) {
+            in.warn("a positioned Sound record has no position group (found \"" + token + "\")");
+            in.unget(token);
+            break;
         }
-        if (!known) {
-            if (positionGroup && first) {
-                in.warn("a positioned Sound record has no position group (found \"" + token + "\")");
-                in.unget(token);
-                break;
-            }
-            std::string next;
-            if (nextToken(in, next)) in.unget(next);
-            if (isGroupKey(next, positionGroup))
-                in.warn("unknown key \"" + token + "\" without a value is skipped");
-            else
-                skipUnknownKey(in, token);
-        }
-        if (in.hasFailed()) break;
         first = false;
+        // A key right before "end" or another key of its group has no value: taking that token as its
+        // value would carry the reading on into the records after this one.
+        std::string next;
+        if (nextToken(in, next)) in.unget(next);
+        if (next == "end" || isGroupKey(next, positionGroup))
+            in.warn("key \"" + token + "\" of a Sound record has no value; it is skipped");
+        else if (!known)
+            skipUnknownKey(in, token);
+        else if (token == "filename")
+            readValue(in, fileName);
+        else if (token == "positioned")
+            readValue(in, positioned);
+        else if (token == "volume")
+            readValue(in, volume);
+        else if (token == "loop")
+            readValue(in, loop);
+        else if (token == "xPos")
+            readValue(in, x);
+        else if (token == "yPos")
+            readValue(in, y);
+        else if (token == "zPos")
+            readValue(in, z);
+        else
+            readValue(in, spread);
+        if (in.hasFailed()) break;
     }
     place = Vector4(x, y, z, place.w());
 }
