@@ -11,8 +11,8 @@
 class Camera;
 class KeyboardMessage;
 
-// Live score spheres when play mode was last entered; the hero and the HUD count collected spheres
-// from it.
+// Live score spheres when play mode was last entered; the HUD counts collected spheres from it (the
+// hero keeps its own count, which a trip through the editor leaves alone).
 extern int scoreSpheresAtPlayStart;
 
 // What the level state needs of the gameplay and the menus without knowing their classes; they fill

@@ -96,7 +96,7 @@ Entity* CheckPointLogic::spawnCheckpointText() {
     }
     text->addComponent(graphics);
     text->addComponent(new FadeInComponent(1.0f, 1.0f));
-    text->addComponent(new LifetimeComponent(3.0f, 1.0f));
+    text->addComponent(new LifetimeComponent(3.0f, 1.0f, true));
     currentGameState->addEntity(text);
     return text;
 }

@@ -6,7 +6,6 @@
 
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
-#include "editor/Editor.h"
 #include "engine/Entity.h"
 #include "engine/GameplayMessages.h"
 #include "engine/MainLoop.h"
@@ -50,6 +49,7 @@ HeroLogic::HeroLogic(const HeroLogic& other)
       immuneToHeat(other.immuneToHeat),
       frameHeat(other.frameHeat),
       nextPowerUpCount(other.nextPowerUpCount),
+      spheresCollected(other.spheresCollected),
       respawnPosition(other.respawnPosition),
       respawnSize(other.respawnSize),
       glowTimeLeft(other.glowTimeLeft),
@@ -145,10 +145,8 @@ void HeroLogic::collectScoreSphere(Entity& sphereEntity) {
     // A sphere stays live while it fades, and may be touched again meanwhile: it counts once.
     if (!sphere || sphere->counted) return;
     sphere->counted = true;
-    const std::uint32_t total = static_cast<std::uint32_t>(std::max(scoreSpheresAtPlayStart, 0));
-    const std::uint32_t left = uncountedLiveScoreSpheres();
-    const std::uint32_t collected = total > left ? total - left : 0;
-    if (collected < nextPowerUpCount) return;
+    ++spheresCollected;
+    if (spheresCollected < nextPowerUpCount) return;
     Entity* entity = getOwner();
     if (GrowShrink* growShrink = entity ? entity->getComponent<GrowShrink>() : nullptr) growShrink->powerUp();
     glowTimeLeft = 1.0f;
@@ -157,7 +155,8 @@ void HeroLogic::collectScoreSphere(Entity& sphereEntity) {
         savedDiffuseColor = getDrawColor(*graphics);
         savedSpecularColor = getDrawSpecularColor(*graphics);
     }
-    sendMessage(new InfoMessage(collected == total ? "You've gotten all the spheres!" : "Power-up!"));
+    const bool allCollected = uncountedLiveScoreSpheres() == 0;
+    sendMessage(new InfoMessage(allCollected ? "You've gotten all the spheres!" : "Power-up!"));
 }
 
 void HeroLogic::respawn() {

@@ -31,7 +31,7 @@ public:
     void onCollision(CollisionMessage& message);
     void bounceOffBumper(Entity& bumper, const Vector4& normal);
     void bounceOffDirectedBumper(Entity& bumper, const Vector4& normal);
-    // Counts the touched sphere (once) and powers up at every tenth.
+    // Counts the touched sphere (once) and powers up at every tenth the hero has picked up.
     void collectScoreSphere(Entity& sphere);
     void reachCheckPoint(Entity& checkPoint);
     void touchFire(CollisionMessage& message);
@@ -46,6 +46,9 @@ public:
 
     float frameHeat = 0.0f;
     std::uint32_t nextPowerUpCount = 10;
+    // The hero's own pick-ups: the level's sphere count restarts with every return from the editor,
+    // this count does not.
+    std::uint32_t spheresCollected = 0;
     Vector4 respawnPosition{0.0f, 0.0f, 0.0f, 0.0f};
     float respawnSize = 100.0f;
     float glowTimeLeft = 0.0f;

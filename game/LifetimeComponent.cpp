@@ -21,7 +21,11 @@ const Field<LifetimeComponent> lifetimeFields[] = {
 }  // namespace
 
 LifetimeComponent::LifetimeComponent(const LifetimeComponent& other)
-    : Component(other), EventHandler(), time(other.time), fadeOutTime(other.fadeOutTime) {}
+    : Component(other),
+      EventHandler(),
+      time(other.time),
+      fadeOutTime(other.fadeOutTime),
+      endsWithPlay(other.endsWithPlay) {}
 
 Component* LifetimeComponent::clone() const { return new LifetimeComponent(*this); }
 
@@ -41,6 +45,11 @@ void LifetimeComponent::write(BaseOutStream& out, int version) {
 void LifetimeComponent::initialize() {
     Component::initialize();
     followEditMode(this);
+    if (!endsWithPlay) return;
+    EventHandler::registerHandler<Message>(MessageType::EditMode, this, [](LifetimeComponent& lifetime, Message&) {
+        Entity* entity = lifetime.getOwner();
+        if (entity && currentGameState) currentGameState->removeEntity(entity);
+    });
 }
 
 void LifetimeComponent::update(float dt) {

@@ -7,14 +7,22 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "Playthrough.h"
 #include "core/Configuration.h"
+#include "editor/Editor.h"
+#include "editor/EditorState.h"
+#include "effects/Pattern.h"
 #include "game/BestTimesLists.h"
 #include "engine/Entity.h"
 #include "game/GrowShrink.h"
+#include "game/LifetimeComponent.h"
+#include "graphics/Graphics.h"
 #include "physics/Body.h"
 
 namespace {
@@ -40,27 +48,59 @@ struct PlayedRun {
     bool reward = false;
     float lowestHeroY = 1e9f;
     float largestRadius = 0.0f;
+    float largestMaxSize = 0.0f;  // the wheel's limit, which the power-ups raise
+    // The colour of the first pattern on the hero's own surface at the start and at the end.
+    std::vector<std::vector<float>> lineColors;
 };
 
-PlayedRun play(const std::vector<RecordedInput>& inputs, const std::string& settings) {
+// Called before every frame of a run; it may run frames of its own (a trip through the editor) and
+// returns how many, for which the recorded input waits.
+using Aside = std::function<int(Playthrough&)>;
+
+std::vector<float> heroLineColor(Playthrough& game) {
+    Graphics* look = game.hero() ? game.hero()->graphics : nullptr;
+    if (!look || look->patterns.empty()) return {};
+    const Vector4 c = look->patterns.front()->color;
+    return {c.x(), c.y(), c.z(), c.w()};
+}
+
+PlayedRun play(std::vector<RecordedInput> inputs, const std::string& settings, const std::string& level = firstLevel,
+               const Aside& aside = {}) {
     PlayedRun run;
-    Playthrough game(firstLevel, settings);
+    Playthrough game(level, settings);
     run.spheresAtStart = game.liveScoreSpheres();
+    run.lineColors.push_back(heroLineColor(game));
     std::size_t next = 0;
+    int waited = 0;
     const int lastFrame = inputs.empty() ? 0 : inputs.back().frame;
-    while (game.frameNumber <= lastFrame) {
+    while (game.frameNumber - waited <= lastFrame) {
+        if (const int frames = aside ? aside(game) : 0) {
+            waited += frames;
+            for (std::size_t i = next; i < inputs.size(); ++i) inputs[i].frame += frames;
+        }
         game.replayFrame(inputs, next);
         Entity* hero = game.hero();
         if (!hero || !hero->body) break;
-        if (game.frameNumber % 60 == 0) run.track.push_back(hero->body->position);
+        if ((game.frameNumber - waited) % 60 == 0) run.track.push_back(hero->body->position);
         run.lowestHeroY = std::min(run.lowestHeroY, hero->body->position.y());
-        if (auto* size = hero->getComponent<GrowShrink>()) run.largestRadius = std::max(run.largestRadius, size->currentTargetSize);
+        if (auto* size = hero->getComponent<GrowShrink>()) {
+            run.largestRadius = std::max(run.largestRadius, size->currentTargetSize);
+            run.largestMaxSize = std::max(run.largestMaxSize, size->maxSize);
+        }
         if (run.firstPartFrame < 0 && game.firstPartEnded()) run.firstPartFrame = game.frameNumber;
         if (run.endOfGameFrame < 0 && game.gameEnded()) run.endOfGameFrame = game.frameNumber;
     }
     run.spheresLeft = game.liveScoreSpheres();
     run.reward = game.rewardTaken();
+    run.lineColors.push_back(heroLineColor(game));
     return run;
+}
+
+std::string fileText(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
 TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
@@ -83,17 +123,49 @@ TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
     EXPECT_LT(run.firstPartFrame, run.endOfGameFrame);
     EXPECT_TRUE(run.reward) << "the final reward is taken";
     EXPECT_GT(run.largestRadius, 1.5f) << "the hero grew to pass the barrier";
+    EXPECT_EQ(8.0f, run.largestMaxSize) << "the first sphere's power-up and one for every ten spheres after it";
     ASSERT_FALSE(run.track.empty());
     EXPECT_LT(run.track.back().z(), -195.0f) << "the hero ends past the end lines";
     EXPECT_GT(run.lowestHeroY, -12.0f) << "the run never fell off the level";
 
-    // The same input plays the same game: every second of the hero's track agrees.
-    const PlayedRun again = play(inputs, settingsFolder("again"));
+    // The same input plays the same game, also when the player goes into the editor just after a
+    // checkpoint (its floating text still up) and saves there: every second of the hero's track
+    // agrees, power-ups included, and the saved level holds no passing feedback of play.
+    const std::string folder = settingsFolder("again");
+    const std::string level = folder + "/level1.lvl";  // P saves over the level played
+    std::filesystem::copy_file(firstLevel, level);
+    int tripFrame = -1;
+    int spheresBeforeTrip = 0;
+    auto trip = [&](Playthrough& game) {
+        if (tripFrame >= 0) return 0;
+        const auto& entities = game.level->entities;
+        if (std::none_of(entities.begin(), entities.end(), [](Entity* e) { return e->getComponent<LifetimeComponent>(); }))
+            return 0;
+        tripFrame = game.frameNumber;
+        spheresBeforeTrip = game.liveScoreSpheres();
+        // Two frames of editing; the second F1 comes with the input of the next recorded frame.
+        for (int key : {int(EditorKey::f1), int('P')}) {
+            game.send({0, RecordedInput::KeyDown, key});
+            game.frame();
+            game.send({0, RecordedInput::KeyUp, key});
+        }
+        game.send({0, RecordedInput::KeyDown, EditorKey::f1});
+        return 2;
+    };
+    const PlayedRun again = play(inputs, folder, level, trip);
+    ASSERT_GE(tripFrame, 0) << "no checkpoint text came up";
+    EXPECT_LT(spheresBeforeTrip, run.spheresAtStart - 10) << "the trip comes after the first ten spheres";
     ASSERT_EQ(again.track.size(), run.track.size());
     for (std::size_t i = 0; i < run.track.size(); ++i)
         for (int axis = 0; axis < 3; ++axis)
             ASSERT_EQ(again.track[i][axis], run.track[i][axis]) << "second " << i + 1 << ", axis " << axis;
-    EXPECT_EQ(again.endOfGameFrame, run.endOfGameFrame);
+    EXPECT_EQ(again.largestMaxSize, run.largestMaxSize) << "a power-up was lost in the editor";
+    EXPECT_EQ(again.endOfGameFrame, run.endOfGameFrame + 2);
+
+    const std::string saved = fileText(level);
+    EXPECT_NE(fileText(firstLevel), saved) << "P saved the level";
+    EXPECT_EQ(std::string::npos, saved.find("\tLifetimeComponent ")) << "the checkpoint text was saved";
+    EXPECT_EQ(std::string::npos, saved.find("\tCameraIndependentGraphics ")) << "the checkpoint text was saved";
 }
 
 // A Time Attack run to its end trigger: the clock's time becomes the best time of the Time Attack list,
