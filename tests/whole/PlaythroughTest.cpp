@@ -124,6 +124,9 @@ TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
     EXPECT_TRUE(run.reward) << "the final reward is taken";
     EXPECT_GT(run.largestRadius, 1.5f) << "the hero grew to pass the barrier";
     EXPECT_EQ(8.0f, run.largestMaxSize) << "the first sphere's power-up and one for every ten spheres after it";
+    // The end of the game draws the lines of the hero's own pattern dark.
+    EXPECT_NE(std::vector<float>{}, run.lineColors.front()) << "the hero shows no pattern";
+    EXPECT_EQ((std::vector<float>{-1.0f, -1.0f, -1.0f, 0.0f}), run.lineColors.back());
     ASSERT_FALSE(run.track.empty());
     EXPECT_LT(run.track.back().z(), -195.0f) << "the hero ends past the end lines";
     EXPECT_GT(run.lowestHeroY, -12.0f) << "the run never fell off the level";
