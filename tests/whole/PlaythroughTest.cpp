@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +22,7 @@
 #include "game/LifetimeComponent.h"
 #include "graphics/Graphics.h"
 #include "physics/Body.h"
+#include "tests/game/GameScene.h"
 
 namespace {
 
@@ -49,27 +48,18 @@ struct PlayedRun {
     float lowestHeroY = 1e9f;
     float largestRadius = 0.0f;
     float largestMaxSize = 0.0f;  // the wheel's limit, which the power-ups raise
-    // The colour of the first pattern on the hero's own surface at the start and at the end.
-    std::vector<std::vector<float>> lineColors;
+    std::vector<float> lineColor;  // of the first pattern on the hero's own surface, at the end
 };
 
 // Called before every frame of a run; it may run frames of its own (a trip through the editor) and
 // returns how many, for which the recorded input waits.
 using Aside = std::function<int(Playthrough&)>;
 
-std::vector<float> heroLineColor(Playthrough& game) {
-    Graphics* look = game.hero() ? game.hero()->graphics : nullptr;
-    if (!look || look->patterns.empty()) return {};
-    const Vector4 c = look->patterns.front()->color;
-    return {c.x(), c.y(), c.z(), c.w()};
-}
-
 PlayedRun play(std::vector<RecordedInput> inputs, const std::string& settings, const std::string& level = firstLevel,
                const Aside& aside = {}) {
     PlayedRun run;
     Playthrough game(level, settings);
     run.spheresAtStart = game.liveScoreSpheres();
-    run.lineColors.push_back(heroLineColor(game));
     std::size_t next = 0;
     int waited = 0;
     const int lastFrame = inputs.empty() ? 0 : inputs.back().frame;
@@ -92,15 +82,12 @@ PlayedRun play(std::vector<RecordedInput> inputs, const std::string& settings, c
     }
     run.spheresLeft = game.liveScoreSpheres();
     run.reward = game.rewardTaken();
-    run.lineColors.push_back(heroLineColor(game));
+    Graphics* look = game.hero() ? game.hero()->graphics : nullptr;
+    if (look && !look->patterns.empty()) {
+        const Vector4 c = look->patterns.front()->color;
+        run.lineColor = {c.x(), c.y(), c.z(), c.w()};
+    }
     return run;
-}
-
-std::string fileText(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
 }
 
 TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
@@ -124,9 +111,8 @@ TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
     EXPECT_TRUE(run.reward) << "the final reward is taken";
     EXPECT_GT(run.largestRadius, 1.5f) << "the hero grew to pass the barrier";
     EXPECT_EQ(8.0f, run.largestMaxSize) << "the first sphere's power-up and one for every ten spheres after it";
-    // The end of the game draws the lines of the hero's own pattern dark.
-    EXPECT_NE(std::vector<float>{}, run.lineColors.front()) << "the hero shows no pattern";
-    EXPECT_EQ((std::vector<float>{-1.0f, -1.0f, -1.0f, 0.0f}), run.lineColors.back());
+    // The end of the game draws the line of the hero's own pattern black.
+    EXPECT_EQ((std::vector<float>{-1.0f, -1.0f, -1.0f, 0.0f}), run.lineColor);
     ASSERT_FALSE(run.track.empty());
     EXPECT_LT(run.track.back().z(), -195.0f) << "the hero ends past the end lines";
     EXPECT_GT(run.lowestHeroY, -12.0f) << "the run never fell off the level";
@@ -165,8 +151,8 @@ TEST(Playthrough, TheRecordedRunFinishesTheFirstLevelWithEverySphere) {
     EXPECT_EQ(again.largestMaxSize, run.largestMaxSize) << "a power-up was lost in the editor";
     EXPECT_EQ(again.endOfGameFrame, run.endOfGameFrame + 2);
 
-    const std::string saved = fileText(level);
-    EXPECT_NE(fileText(firstLevel), saved) << "P saved the level";
+    const std::string saved = readFile(level);
+    EXPECT_NE(readFile(firstLevel), saved) << "P saved the level";
     EXPECT_EQ(std::string::npos, saved.find("\tLifetimeComponent ")) << "the checkpoint text was saved";
     EXPECT_EQ(std::string::npos, saved.find("\tCameraIndependentGraphics ")) << "the checkpoint text was saved";
 }
