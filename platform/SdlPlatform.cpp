@@ -17,6 +17,7 @@
 #include "engine/MessageTypes.h"
 #include "engine/MouseMoveMessage.h"
 #include "engine/MouseWheelMessage.h"
+#include "platform/KeepLibrariesLoaded.h"
 #include "platform/MultisampleFallback.h"
 #include "platform/TweakBarLayer.h"
 #include "platform/WindowEvents.h"
@@ -81,13 +82,16 @@ bool SdlPlatform::open(const WindowRequest& request) {
     flags |= request.popup ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
 
     // An unsupported sample count is refused when the window (its visual) is made, so each count
-    // gets a window of its own.
+    // gets a window of its own. The GL library is held meanwhile: a refused window would unload the
+    // driver, to be loaded again for the next count.
+    const bool libraryHeld = SDL_GL_LoadLibrary(nullptr) == 0;
     grantedSamples = createWithSampleFallback(request.antiAliasing, [&](int samples) {
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, samples > 0 ? 1 : 0);
         SDL_GL_SetAttribute(SDL_GL_MULTISAMPLESAMPLES, samples);
         SDL_Window* candidate = SDL_CreateWindow(request.title.c_str(), 0, 0, width, height, flags);
         if (!candidate) return false;
         SDL_GLContext candidateContext = SDL_GL_CreateContext(candidate);
+        keepLibrariesLoaded();
         if (!candidateContext) {
             SDL_DestroyWindow(candidate);
             return false;
@@ -96,6 +100,7 @@ bool SdlPlatform::open(const WindowRequest& request) {
         context = candidateContext;
         return true;
     });
+    if (libraryHeld) SDL_GL_UnloadLibrary();
     if (grantedSamples < 0) {
         std::cerr << "error: could not create the game window: " << SDL_GetError() << std::endl;
         return false;

@@ -9,6 +9,8 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "platform/KeepLibrariesLoaded.h"
+
 namespace {
 
 SDL_Window* window = nullptr;
@@ -51,6 +53,7 @@ bool GlContext::ensure() {
         return false;
     }
     context = SDL_GL_CreateContext(window);
+    keepLibrariesLoaded();
     if (!context) {
         std::cerr << "test context: no GL context: " << SDL_GetError() << std::endl;
         SDL_DestroyWindow(window);

@@ -312,7 +312,7 @@ TEST_F(MenuSceneTest, TheQuestionsThreeModes) {
     frame();
     EXPECT_NE(nullptr, dynamic_cast<PauseMenu*>(manager->topMenu()));
 
-    question->confirmMode = QuitConfirm::quitGame;  // deleted already: use fresh questions below
+    // The answered question is deleted by now: the other two modes are tried on questions of their own.
     QuitConfirm quit(QuitConfirm::quitGame);
     quit.confirm();
     EXPECT_EQ(&quitGameState, nextGameState);
