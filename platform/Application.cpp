@@ -16,6 +16,7 @@
 #include "engine/MessageDispatcher.h"
 #include "graphics/FreetypeFont.h"
 #include "platform/LevelArgument.h"
+#include "platform/TweakBarLayer.h"
 #include "platform/TweakBarWrapper.h"
 #include "platform/WindowShell.h"
 #include "ui/LoadingScreen.h"
@@ -51,9 +52,11 @@ bool initializeApplication() {
 namespace {
 
 // Releases what start-up made: the handlers (the window goes with its handler's shutdown message) and
-// FreeType. Font sheets hold GL textures, so they go while the context is still there.
+// FreeType. Font sheets and the property bars' drawing hold GL objects, so they go while the context is
+// still there (the window's handler answers the shutdown message before the bars' handler).
 void shutDown() {
     clearFontSheetCache();
+    TwTerminate();
     shutdownMessaging();
     shutdownFontLibrary();
 }

@@ -143,7 +143,9 @@ class Game:
         env.pop("TOVIK_FRAME_LOG", None)
         if frame_log:
             env["TOVIK_FRAME_LOG"] = "1"
-        self.log = open(self.log_path, "w")
+        # One log for every game a scenario starts, so that a sanitizer report of any of them is seen.
+        self.log = open(self.log_path, "a")
+        self.log_start = self.log.tell()
         self.process = subprocess.Popen([binary] + list(arguments), cwd=work, env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT)
 
@@ -183,6 +185,7 @@ class Game:
     def output(self):
         self.log.flush()
         with open(self.log_path) as f:
+            f.seek(self.log_start)
             return f.read()
 
     def stop(self, timeout=30):
@@ -811,6 +814,18 @@ SCENARIOS = {"first-level": first_level, "level-argument": level_argument, "load
              "menus": menus, "editor": editor, "time-attack": time_attack}
 
 
+SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime error:")
+
+
+def sanitizer_reports(log):
+    """Fails on a report of the sanitizers (a game built with them) in the games' output."""
+    if os.path.exists(log):
+        with open(log, errors="replace") as f:
+            text = f.read()
+        found = [marker for marker in SANITIZER_REPORTS if marker in text]
+        check(not found, "the sanitizers reported %s:\n%s" % (", ".join(found), text[-8000:]))
+
+
 def run_scenario(name, prefix, play, extra_arguments=lambda parser: None):
     """The command line every scenario script shares: --game, --repo, --keep and the script's own
     options; plays `play(game, repo, tmp, args)` in a temporary folder, kept (with the game's last
@@ -826,6 +841,7 @@ def run_scenario(name, prefix, play, extra_arguments=lambda parser: None):
     tmp = tempfile.mkdtemp(prefix=prefix)
     try:
         play(os.path.abspath(args.game), os.path.abspath(args.repo), tmp, args)
+        sanitizer_reports(os.path.join(tmp, "game.log"))
     except Failure as failure:
         print("FAILED %s: %s" % (name, failure), file=sys.stderr)
         log = os.path.join(tmp, "game.log")
