@@ -130,7 +130,7 @@ bool decodePng(std::FILE* file, DecodeState& state, std::string* levelText, PngE
     if (state.rowBytes == 0 || state.height == 0 || state.rowBytes > maxImageBytes / state.height)
         png_error(png, "image too large to load");
 
-    state.pixels = new (std::nothrow) unsigned char[state.rowBytes * state.height];
+    state.pixels = newPixelBlock(state.rowBytes, state.height);
     state.rows = new (std::nothrow) png_bytep[state.height];
     if (!state.pixels || !state.rows) png_error(png, "out of memory");
     // PNG rows run top to bottom; GL wants the bottom row first.
@@ -175,6 +175,14 @@ std::FILE* openPng(const std::string& path, std::string& resolved, bool reportFa
 }
 
 }  // namespace
+
+unsigned char* newPixelBlock(std::size_t rowBytes, std::uint32_t height) {
+    const std::size_t imageBytes = rowBytes * height;
+    const std::size_t slack = rowBytes + 8;
+    auto* block = new (std::nothrow) unsigned char[imageBytes + slack];
+    if (block) std::memset(block + imageBytes, 0, slack);
+    return block;
+}
 
 bool startsWithPngSignature(const void* bytes, std::size_t count) {
     if (count < 8) return false;
@@ -385,7 +393,7 @@ PixelImage readBackBuffer() {
     image.format = GL_RGB;
     image.bitDepth = 8;
     image.rowBytes = static_cast<std::size_t>(image.width) * 3;
-    image.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[image.rowBytes * image.height]);
+    image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(image.rowBytes, image.height));
 
     glReadBuffer(GL_BACK);
     glPixelTransferf(GL_RED_BIAS, 0.0f);

@@ -32,6 +32,11 @@ struct PixelImage {
     }
 };
 
+// A block for rowBytes * height bytes of pixels followed by one row and 8 bytes more, zeroed: GLU's
+// mipmap builder, scaling a picture whose sides are not powers of two, reads up to a row and a pixel
+// past the last row (weighing them zero). Null when out of memory; freed with delete[].
+unsigned char* newPixelBlock(std::size_t rowBytes, std::uint32_t height);
+
 // True when the bytes begin with the 8-byte PNG signature (fewer than 8 bytes never do).
 bool startsWithPngSignature(const void* bytes, std::size_t count);
 

@@ -49,10 +49,9 @@ void ConcentricCirclePattern::write(BaseOutStream& out, int version) {
 
 PixelImage ConcentricCirclePattern::buildRingImage(float scale, float thinness, float sharpness) {
     constexpr float pi = 3.1415927f;
-    const std::size_t byteCount = static_cast<std::size_t>(ringTextureWidth) * ringTextureHeight;
 
     PixelImage image;
-    image.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[byteCount]);
+    image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(ringTextureWidth, ringTextureHeight));
     image.width = ringTextureWidth;
     image.height = ringTextureHeight;
     image.channels = 1;

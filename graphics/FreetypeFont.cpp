@@ -5,10 +5,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <sstream>
 #include <unordered_map>
+
+#include FT_MODULE_H
 
 #include "core/FileLookup.h"
 #include "core/SerializeType.h"
@@ -67,7 +70,7 @@ std::uint8_t coverageAt(const FT_Bitmap& bitmap, unsigned column, unsigned row) 
 PixelImage makeTextImage(int w, int h) {
     PixelImage image;
     const std::size_t bytes = static_cast<std::size_t>(w) * h * 2;
-    std::shared_ptr<unsigned char[]> pixels(new unsigned char[bytes]);
+    std::shared_ptr<unsigned char[]> pixels(newPixelBlock(static_cast<std::size_t>(w) * 2, static_cast<std::uint32_t>(h)));
     for (std::size_t i = 0; i < bytes; i += 2) {
         pixels[i] = 255;
         pixels[i + 1] = 0;
@@ -110,6 +113,14 @@ int evenCeiling(float value) {
     return 2 * static_cast<int>(std::ceil(value * 0.5f));
 }
 
+// FreeType's cache manager (2.12) leaves its weight counter unset and compares it whenever it caches a
+// glyph, so when the cache is trimmed depended on leftover heap bytes. Every block handed to FreeType is
+// therefore zeroed.
+void* zeroedBlock(FT_Memory, long size) { return std::calloc(1, static_cast<std::size_t>(size)); }
+void freeBlock(FT_Memory, void* block) { std::free(block); }
+void* resizedBlock(FT_Memory, long, long size, void* block) { return std::realloc(block, static_cast<std::size_t>(size)); }
+FT_MemoryRec_ freetypeMemory = {nullptr, zeroedBlock, freeBlock, resizedBlock};
+
 }  // namespace
 
 FT_Error faceRequester(FTC_FaceID faceId, FT_Library library, FT_Pointer, FT_Face* face) {
@@ -124,10 +135,14 @@ FT_Error faceRequester(FTC_FaceID faceId, FT_Library library, FT_Pointer, FT_Fac
 
 bool initializeFontLibrary() {
     if (fontGlyphImageCache) return true;
-    if (!freetypeLibrary && FT_Init_FreeType(&freetypeLibrary)) {
-        freetypeLibrary = nullptr;
-        std::cerr << "error: FreeType could not start" << std::endl;
-        return false;
+    if (!freetypeLibrary) {
+        if (FT_New_Library(&freetypeMemory, &freetypeLibrary)) {
+            freetypeLibrary = nullptr;
+            std::cerr << "error: FreeType could not start" << std::endl;
+            return false;
+        }
+        FT_Add_Default_Modules(freetypeLibrary);
+        FT_Set_Default_Properties(freetypeLibrary);
     }
     if (!fontFaceCacheManager &&
         FTC_Manager_New(freetypeLibrary, 0, 0, 0, faceRequester, nullptr, &fontFaceCacheManager)) {
@@ -158,7 +173,8 @@ void shutdownFontLibrary() {
     fontFaceCacheManager = nullptr;
     fontCharMapCache = nullptr;
     fontGlyphImageCache = nullptr;
-    if (freetypeLibrary) FT_Done_FreeType(freetypeLibrary);
+    // FT_Done_FreeType would also free the memory record, which is ours.
+    if (freetypeLibrary) FT_Done_Library(freetypeLibrary);
     freetypeLibrary = nullptr;
 }
 

@@ -55,7 +55,7 @@ PixelImage copyImageRect(const PixelImage& image, const TextureRect& rect) {
     const std::size_t h = static_cast<std::size_t>(rect.maxY - rect.minY);
     const std::size_t rowBytes = w * pixelBytes;
     PixelImage result;
-    result.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[rowBytes * h]);
+    result.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(rowBytes, static_cast<std::uint32_t>(h)));
     for (std::size_t r = 0; r < h; ++r) {
         const unsigned char* source =
             image.pixels.get() + (static_cast<std::size_t>(rect.minY) + r) * image.rowBytes + rect.minX * pixelBytes;
@@ -121,9 +121,14 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
                   << " texture was not uploaded: there is no OpenGL context" << std::endl;
         return;
     }
+    // GL and GLU read the rows tightly packed (unpack alignment 1): padded rows are packed first.
+    PixelImage packed;
+    if (image->rowBytes != static_cast<std::size_t>(image->width) * image->channels) {
+        packed = copyImageRect(*image, TextureRect{0, 0, width, height});
+        image = &packed;
+    }
     glGenTextures(1, &glName);
     glBindTexture(GL_TEXTURE_2D, glName);
-    // Rows are tightly packed whatever their byte width.
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     const GLint result =
         gluBuild2DMipmaps(GL_TEXTURE_2D, static_cast<GLint>(internalFormat), static_cast<GLsizei>(image->width),
