@@ -139,26 +139,29 @@ TEST_F(TextureGlTest, RectanglesWithNothingInsideBecomeOneWhitePixel) {
 
 TEST_F(TextureGlTest, OddRowWidthsUploadTightlyPacked) {
     // Two RGB pixels make six-byte rows: read with GL's default four-byte row alignment, every row
-    // after the first would start two bytes late.
-    PixelImage image;
+    // after the first would start two bytes late. Rows padded beyond their pixels upload the same.
     const int w = 2;
     const int h = 4;
-    image.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[w * h * 3]);
-    for (int i = 0; i < w * h * 3; ++i) image.pixels[i] = static_cast<unsigned char>(i * 11);
-    image.width = w;
-    image.height = h;
-    image.channels = 3;
-    image.format = GL_RGB;
-    image.bitDepth = 8;
-    image.rowBytes = w * 3;
-    Texture texture(image, GL_RGBA);
-    ASSERT_EQ(texture.getWidth(), 2);
-    ASSERT_EQ(texture.getHeight(), 4);
-    auto bytes = texels(texture);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 3; ++c)
-                EXPECT_EQ(bytes[(y * w + x) * 4 + c], image.pixels[y * w * 3 + x * 3 + c]) << x << "," << y;
+    for (const std::size_t padding : {0u, 3u}) {
+        PixelImage image;
+        image.rowBytes = w * 3 + padding;
+        image.pixels = std::shared_ptr<unsigned char[]>(new unsigned char[image.rowBytes * h]);
+        for (std::size_t i = 0; i < image.rowBytes * h; ++i) image.pixels[i] = static_cast<unsigned char>(i * 11);
+        image.width = w;
+        image.height = h;
+        image.channels = 3;
+        image.format = GL_RGB;
+        image.bitDepth = 8;
+        Texture texture(image, GL_RGBA);
+        ASSERT_EQ(texture.getWidth(), 2);
+        ASSERT_EQ(texture.getHeight(), 4);
+        auto bytes = texels(texture);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                for (int c = 0; c < 3; ++c)
+                    EXPECT_EQ(bytes[(y * w + x) * 4 + c], image.pixels[y * image.rowBytes + x * 3 + c])
+                        << x << "," << y << " with " << padding << " bytes of padding";
+    }
 }
 
 // Whether a texture can let what lies behind show through: known from its texels, kept by copies.
