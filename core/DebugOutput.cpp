@@ -66,6 +66,17 @@ int WindowsOutputBuffer::sync() {
     return 0;
 }
 
+// Called when the put area is full: only then can the batch have grown, so only here is it capped.
+WindowsOutputBufferA::int_type WindowsOutputBufferA::overflow(int_type c) {
+    if (pptr() - pbase() >= debugBatchLimit) sync();
+    return std::basic_stringbuf<char>::overflow(c);
+}
+
+WindowsOutputBuffer::int_type WindowsOutputBuffer::overflow(int_type c) {
+    if (pptr() - pbase() >= debugBatchLimit) sync();
+    return std::basic_stringbuf<wchar_t>::overflow(c);
+}
+
 void redirectStdStreams() {
     // Never destroyed, so that text written by late exit-time code still has somewhere to go; the
     // streams are flushed at exit as usual.

@@ -110,7 +110,7 @@ TEST(DebugOutputTest, NarrowBufferHoldsTextUntilFlushThenWritesItOnce) {
     EXPECT_EQ(capture.writes(), (std::vector<std::string>{"x", "y"}));
 }
 
-TEST(DebugOutputTest, LargeBatchStaysOneWrite) {
+TEST(DebugOutputTest, LargeBatchStaysOneWriteUpToTheLimit) {
     WriteCapture capture;
     ASSERT_TRUE(capture.ok());
     WindowsOutputBufferA buffer;
@@ -121,6 +121,21 @@ TEST(DebugOutputTest, LargeBatchStaysOneWrite) {
     auto writes = capture.writes();
     ASSERT_EQ(writes.size(), 1u);
     EXPECT_EQ(writes[0].size(), 50000u);
+
+    // A stream nobody flushes does not hold more than the limit: the text leaves in order, in parts.
+    for (int i = 0; i < 1500; ++i) stream << line << '\n';
+    writes = capture.writes();
+    ASSERT_FALSE(writes.empty());
+    stream.flush();
+    for (auto& part : capture.writes()) writes.push_back(part);
+    std::string whole;
+    for (auto& part : writes) {
+        EXPECT_LE(part.size(), static_cast<std::size_t>(debugBatchLimit));
+        whole += part;
+    }
+    std::string expected;
+    for (int i = 0; i < 1500; ++i) expected += line + '\n';
+    EXPECT_EQ(whole, expected);
 }
 
 TEST(DebugOutputTest, WideBufferWritesUtf8) {

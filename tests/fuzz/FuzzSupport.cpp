@@ -11,7 +11,6 @@
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 
 #include "audio/Sound.h"
 #include "audio/SoundSystem.h"
@@ -42,8 +41,7 @@ void quietStart() {
     done = true;
     workFolder();
     std::atexit(removeWorkFolder);
-    // Never freed: the standard streams are flushed after every static object is gone.
-    std::cerr.rdbuf(new std::stringbuf);
+    discardErrorOutput();
 }
 
 std::string writeInput(const std::string& name, const std::uint8_t* data, std::size_t size) {

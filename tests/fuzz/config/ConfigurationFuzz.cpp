@@ -3,21 +3,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
-#include <streambuf>
 #include <string>
 
 #include "core/Configuration.h"
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
-struct Silence : std::streambuf {
-    int overflow(int c) override { return c; }
-};
-
 std::string saved(const Configuration& settings) {
     std::ostringstream text;
     OStreamWrapper out(text);
@@ -27,10 +22,7 @@ std::string saved(const Configuration& settings) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    // Never destroyed: the standard streams still flush at exit.
-    static Silence* silence = new Silence;
-    static std::streambuf* original = std::cerr.rdbuf(silence);
-    (void)original;
+    fuzzsupport::discardErrorOutput();
 
     std::istringstream stream(std::string(reinterpret_cast<const char*>(data), size));
     IStreamWrapper in(stream, "config.cfg");

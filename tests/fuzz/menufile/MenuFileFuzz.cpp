@@ -4,26 +4,19 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <sstream>
-#include <streambuf>
 #include <string>
 
 #include "core/IStreamWrapper.h"
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
+#include "tests/fuzz/FuzzSupport.h"
 #include "ui/BestTimesScreen.h"
 
 namespace {
-struct Silence : std::streambuf {
-    int overflow(int c) override { return c; }
-};
-
 BestTimesScreen& screen() {
-    // Never destroyed: the standard streams still flush at exit.
-    static Silence* silence = new Silence;
     static BestTimesScreen* menu = [] {
-        std::cerr.rdbuf(silence);
+        fuzzsupport::discardErrorOutput();
         return new BestTimesScreen();
     }();
     return *menu;

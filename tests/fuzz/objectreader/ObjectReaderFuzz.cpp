@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 #include <memory>
 #include <sstream>
-#include <streambuf>
 #include <string>
 
 #include "core/Function.h"
@@ -15,12 +13,9 @@
 #include "core/OStreamWrapper.h"
 #include "core/TextFormat.h"
 #include "tests/core/TextFormatTestClasses.h"
+#include "tests/fuzz/FuzzSupport.h"
 
 namespace {
-struct Silence : std::streambuf {
-    int overflow(int c) override { return c; }
-};
-
 CoreTestLeaf makeLeaf() { return CoreTestLeaf(); }
 int twice(int value) { return static_cast<int>(static_cast<unsigned>(value) * 2u); }
 
@@ -35,9 +30,7 @@ void setUp() {
     static bool done = false;
     if (done) return;
     done = true;
-    // Never destroyed: the standard streams still flush at exit.
-    static Silence* silence = new Silence;
-    std::cerr.rdbuf(silence);
+    fuzzsupport::discardErrorOutput();
     registerFunction<int(int)>("twice", &twice);
     registerFunction<CoreTestLeaf()>("makeLeaf", &makeLeaf);
     registerCoreFunctions();
