@@ -41,8 +41,7 @@ void deleteProgram(unsigned program, const Shader& fragment, const Shader& verte
 
 Program::Program() = default;
 
-Program::Program(Shader fragment, Shader vertex)
-    : glName(glCreateProgram()), fragmentShader(fragment), vertexShader(vertex) {
+Program::Program(Shader fragment, Shader vertex) : fragmentShader(fragment), vertexShader(vertex) {
     link();
 }
 
@@ -72,6 +71,15 @@ Program* Program::clone() const {
 }
 
 void Program::link() {
+    // A program that only reads data (a fuzzer, a converter) has no GL entry points; the names stay, so
+    // the record still writes back as read.
+    if (!glCreateProgram) {
+        std::cerr << "error: the program of \"" << fragmentShader.getFileName() << "\" and \""
+                  << vertexShader.getFileName() << "\" was not built: the OpenGL entry points are not loaded"
+                  << std::endl;
+        return;
+    }
+    glName = glCreateProgram();
     if (fragmentShader.getGLName() != 0) glAttachShader(glName, fragmentShader.getGLName());
     if (vertexShader.getGLName() != 0) glAttachShader(glName, vertexShader.getGLName());
     glLinkProgram(glName);
@@ -101,7 +109,7 @@ void Program::rebuild(const std::string& fragmentFile, const std::string& vertex
         if (vertexShader.getGLName() != 0) glDetachShader(glName, vertexShader.getGLName());
         glDeleteProgram(glName);
     }
-    glName = glCreateProgram();
+    glName = 0;
     fragmentShader = Shader(GL_FRAGMENT_SHADER, fragmentFile);
     vertexShader = Shader(GL_VERTEX_SHADER, vertexFile);
     link();

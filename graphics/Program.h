@@ -52,7 +52,8 @@ public:
     void rebuild(const std::string& fragmentFile, const std::string& vertexFile);
 
 protected:
-    // Attaches both shaders and links; a link log is written inside its banner.
+    // Creates the GL program, attaches both shaders and links; a link log is written inside its banner.
+    // Without the GL entry points it reports one line and the program stays 0.
     void link();
     // Drops this copy's reference; the last one detaches the shaders and deletes the GL program.
     void releaseProgram();

@@ -35,7 +35,11 @@ Shader::Shader() : fileName(new std::string()), count(new int(1)) {}
 Shader::Shader(unsigned kind, const std::string& name) : Shader(kind, name, std::string()) {}
 
 Shader::Shader(unsigned kind, const std::string& name, const std::string& preamble)
-    : glName(glCreateShader(kind)), fileName(new std::string(name)), count(new int(1)) {
+    : fileName(new std::string(name)), count(new int(1)) {
+    // A program that only reads data (a fuzzer, a converter) has no GL entry points: only the name is
+    // kept, and the program made from it reports that.
+    if (!glCreateShader) return;
+    glName = glCreateShader(kind);
     std::string source = readShaderSource(name);
     if (!preamble.empty()) {
         // GLSL allows only comments and blanks before "#version".

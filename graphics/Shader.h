@@ -9,7 +9,8 @@ public:
     // No GL object, empty file name.
     Shader();
     // Creates a shader of kind (GL_VERTEX_SHADER or GL_FRAGMENT_SHADER) and compiles the file's text.
-    // A failed compile is logged inside its banner and the shader is kept anyway.
+    // A failed compile is logged inside its banner and the shader is kept anyway. Without the GL entry
+    // points it keeps the name alone (GL object 0).
     Shader(unsigned kind, const std::string& fileName);
     // The same with lines put in right after the file's "#version" line (or before its text when it
     // has none), for variants of one source that fix some of its values at compile time.
