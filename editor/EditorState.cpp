@@ -46,6 +46,12 @@ void EditorState::setActive(bool blocked) {
 
 void EditorState::onKey(KeyboardMessage& message) {
     if (!mouseCaptured || !machine) return;
+    // A mode key may replace the mode an earlier mode key of the frame chose, but not the one this mode
+    // handed over to (a placement, copies): that would be dropped before it is entered, and with it the
+    // undo record of what was just done.
+    const bool modeKey = message.key == '1' || message.key == '2' || message.key == '3';
+    if (modeKey && handedOver() && !handedOverByModeKey) return;
+    if (modeKey && !handedOver()) handedOverByModeKey = true;
     switch (message.key) {
     case '1':
         machine->setNextState(new PlaceMode(nullptr));

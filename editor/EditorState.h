@@ -51,7 +51,8 @@ public:
 
     // Whether the mode has asked its machine for another mode. Messages of the same frame still reach
     // it until the switch; its own handlers then ignore them, so that a second key cannot act on what
-    // the first one already handed on (the shared keys still act: the last mode key wins).
+    // the first one already handed on (the shared keys still act, but a
+    // mode key replaces only what an earlier mode key chose).
     bool handedOver() const;
     // Registers one of the mode's own input handlers with the running level; it does nothing once the
     // mode has handed over.
@@ -82,6 +83,7 @@ public:
     std::uint32_t cursorEntityId = 0;
     Entity* hiddenCursorEntity = nullptr;  // owned
     bool entered = false;                  // set by enter: a mode never entered records nothing
+    bool handedOverByModeKey = false;      // the hand-over came from a shared mode key, not the mode's work
 };
 
 // The contacts of the body with the level's other bodies, leaving out bodies whose entity has left

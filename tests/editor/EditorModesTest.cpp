@@ -515,7 +515,7 @@ TEST_F(EditorScene, KeysAfterAModeHasHandedOverChangeNothing) {
     EXPECT_EQ(start, entityCount());
     mode<MultipleSelectMode>()->selectedEntities = {2, 3};
     keys({EditorKey::space});
-    keys({'C', 'C'});
+    keys({'C', 'C', '3'});
     EXPECT_EQ(start + 1, entityCount()) << "two copies and no cursor";
     keys({EditorKey::space});
     EXPECT_EQ(3u, records.size());
@@ -525,7 +525,7 @@ TEST_F(EditorScene, KeysAfterAModeHasHandedOverChangeNothing) {
     mode<PlaceMode>()->getCursorEntity()->body->position = Vector4(0, 30, 0, 1);
     wheel(1.0f);
     const std::uint32_t preview = mode<PlaceMode>()->cursorEntityId;
-    keys({EditorKey::space});
+    keys({EditorKey::space, '1'});
     ASSERT_NE(nullptr, mode<ModifyMode>());
     EXPECT_EQ(preview, mode<ModifyMode>()->entityId);
     keys({EditorKey::space});
