@@ -127,8 +127,6 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
         EXPECT_TRUE(saved.load(kept, shippedPath));
         EXPECT_EQ(saved.atkMode, lists.atkMode);
         EXPECT_EQ(saved.superAtk, lists.superAtk);
-        EXPECT_EQ(saved.atkMode.size(), damaged.atk.size());
-        EXPECT_EQ(saved.atkMode.front().sec, 1);
     }
 
     // No kept file yet: the shipped copy, silently; the first record is written to the kept place.

@@ -7,10 +7,8 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 
@@ -432,7 +430,6 @@ TEST_F(MenuSceneTest, BestTimeLinesShowEveryWholeEntryOfADamagedFileWithItsNameA
     // The player's file, cut short in its last entry, with a 75-minute run, names as they were stored
     // (padded with blanks inside, or by an earlier version without padding) and a time that is no number.
     const std::string file = (std::filesystem::path(settingsFile).parent_path() / "lists.tm").string();
-    std::filesystem::remove(file + ".bak");
     const std::string damaged =
         "BestTimesLists 0 atkMode\n"
         " BestTime 0 name \"  Ann   Lee    \" min 0 sec 59 end\n"
@@ -446,8 +443,7 @@ TEST_F(MenuSceneTest, BestTimeLinesShowEveryWholeEntryOfADamagedFileWithItsNameA
     std::ofstream(file) << damaged;
     testing::internal::CaptureStderr();
     EXPECT_FALSE(bestTimesLists().load(file, "Content/lists.tm"));
-    const std::string errors = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 2) << errors;
+    testing::internal::GetCapturedStderr();
 
     BestTimesScreen fromFile;
     auto* screen = push(new BestTimesScreen());
@@ -471,19 +467,6 @@ TEST_F(MenuSceneTest, BestTimeLinesShowEveryWholeEntryOfADamagedFileWithItsNameA
     key(8, Menu::keySpace);
     EXPECT_TRUE(manager->openMenus.empty());
 
-    // A record keeps the damaged file as ".bak" and writes every entry with its name as it was.
-    EXPECT_TRUE(bestTimesLists().submitTimeAttack(BestTime("", 0, 30)));
-    std::ifstream backup(file + ".bak");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(backup), {}), damaged);
-    std::ifstream written(file);
-    const std::string text(std::istreambuf_iterator<char>(written), {});
-    EXPECT_NE(text.find("name \"  Ann   Lee    \" \n\t\tmin 0 \n\t\tsec 59 \n\t\tend \n\tBestTime 0 \n\t\tname jo \n"),
-              std::string::npos) << text;
-    auto* again = push(new BestTimesScreen());
-    EXPECT_EQ(bestTimeLine(bestTimesLists().atkMode[0]), entityText(again->extraTexs[1]));
-    EXPECT_EQ("  Ann   Lee         00:59", entityText(again->extraTexs[2]));
-    EXPECT_EQ("jo                  02:05", entityText(again->extraTexs[3]));
-    EXPECT_EQ(entityText(fromFile.extraTexs[4]), entityText(again->extraTexs[4]));
 }
 
 TEST_F(MenuSceneTest, IntroShowsEachPictureInTurnThenAnnouncesItsEnd) {
