@@ -105,7 +105,8 @@ def keep(shot, folder, name):
 
 
 def is_red(p):
-    return p[0] > 180 and p[1] < 110 and p[2] < 110
+    # The hero is lit: its shaded side and its darker line stay above 150 in red.
+    return p[0] > 150 and p[1] < 110 and p[2] < 110
 
 
 def is_blue(p):
