@@ -1,6 +1,9 @@
 // The settings store: reading and writing "config.cfg" with the text format's map readers and writers.
 #include "core/Configuration.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "core/FileLookup.h"
 #include "core/FileReader.h"
 #include "core/FileWriter.h"
@@ -24,7 +27,19 @@ bool Configuration::load(const std::string& file) {
 }
 
 bool Configuration::save() const {
-    FileWriter writer(fileName);
+    // A file found somewhere is rewritten there; a bare name found nowhere belongs in the settings
+    // folder, wherever the game was started from.
+    std::string target;
+    if (!findFile(fileName, target) && !std::filesystem::path(fileName).has_parent_path()) {
+        const std::string folder = getSettingsFolder();
+        if (!folder.empty()) {
+            std::error_code error;
+            // A failure shows when the file is written.
+            std::filesystem::create_directories(folder, error);
+            target = folder + fileName;
+        }
+    }
+    FileWriter writer(target);
     BaseOutStream& out = writer.objectStream(const_cast<Configuration*>(this), "Configuration");
     writeConfiguration(out, *this);
     return closeKeepingFileReadWithErrors(writer, readWithErrors);

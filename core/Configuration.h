@@ -32,7 +32,9 @@ public:
     // Reads a file into the maps (entries already present keep their values). False when it could not
     // be opened or was malformed (reported).
     bool load(const std::string& file);
-    // Writes everything to fileName, whole or not at all; false (reported) when it could not be written.
+    // Writes everything, whole or not at all, to fileName where the file lookup finds it; a bare name
+    // found nowhere goes into the settings folder (made when missing), so the settings are the same
+    // whatever folder the game runs from. False (reported) when it could not be written.
     bool save() const;
 
     // The field loop: "bools", "ints", "floats", "strings" in any order, each a map, until "end".

@@ -3,13 +3,11 @@
 
 #include <GL/glew.h>
 
-#include <filesystem>
 #include <iostream>
 #include <sstream>
 
 #include "audio/Audio.h"
 #include "core/Configuration.h"
-#include "core/FileLookup.h"
 #include "core/SerializeType.h"
 #include "core/TextFormat.h"
 #include "engine/ClickMessage.h"
@@ -32,20 +30,6 @@ void showTexture(Entity* entity, const char* name) {
 
 }  // namespace
 
-bool saveSettings() {
-    std::string found;
-    // A file found somewhere is rewritten there; a bare name found nowhere belongs in the settings folder.
-    if (findFile(configuration.fileName, found) || std::filesystem::path(configuration.fileName).has_parent_path())
-        return configuration.save();
-    const std::string folder = getSettingsFolder();
-    if (folder.empty()) return configuration.save();
-    std::error_code error;
-    std::filesystem::create_directories(folder, error);
-    Configuration copy = configuration;
-    copy.fileName = folder + configuration.fileName;
-    return copy.save();
-}
-
 OptionsMenu::OptionsMenu() : Menu(4) {
     loadFile(file);
     if (extraTexs.size() < extrasNeeded)
@@ -59,7 +43,7 @@ OptionsMenu::OptionsMenu(const OptionsMenu& other)
 }
 
 OptionsMenu::~OptionsMenu() {
-    saveSettings();
+    configuration.save();
     deleteEntities(extraTexs);
 }
 

@@ -54,7 +54,3 @@ public:
     std::size_t currentResolution = 0;
     std::vector<Entity*> extraTexs;  // owned
 };
-
-// Writes the settings file where it was found, or, for a bare name found nowhere, into the settings
-// folder (made when missing). False, reported, when it could not be written.
-bool saveSettings();
