@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
+#include <iterator>
 
 #include "core/TextFormat.h"
-#include "game/TimerLabel.h"
 
 namespace {
 
@@ -73,7 +74,27 @@ std::string padded(std::string name) {
 
 }  // namespace
 
-void BestTime::read(BaseInStream& in, int) { readFields(in, *this, bestTimeFields); }
+void BestTime::read(BaseInStream& in, int) {
+    // The table's loop, noting which keys came: an entry without its minutes or seconds would rank as
+    // if they were 0.
+    bool given[std::size(bestTimeFields)] = {};
+    std::string key;
+    while (readKey(in, key)) {
+        const auto* found = std::find_if(std::begin(bestTimeFields), std::end(bestTimeFields),
+                                         [&key](const Field<BestTime>& f) { return f.matches(key); });
+        if (found != std::end(bestTimeFields)) {
+            found->read(in, *this);
+            given[found - std::begin(bestTimeFields)] = true;
+        } else {
+            skipUnknownKey(in, key);
+        }
+        in.attributes.clear();
+    }
+    if (complete && !in.hasFailed() && !(given[1] && given[2])) {
+        in.warn(std::string("a best time has no \"") + (given[1] ? "sec" : "min") + "\"; the entry is left out");
+        complete = false;
+    }
+}
 
 void BestTime::write(BaseOutStream& out, int) const { writeFields(out, *this, bestTimeFields); }
 
@@ -87,7 +108,9 @@ std::string recordedName(const std::string& userName) {
 std::string shownName(const std::string& name) { return padded(name); }
 
 std::string bestTimeLine(const BestTime& entry) {
-    const long long total = std::max(0LL, entry.min * 60LL + entry.sec);
-    return shownName(entry.name) + "     " +
-           clockTime(static_cast<int>(total / 3600), static_cast<int>(total / 60 % 60), static_cast<int>(total % 60));
+    // Minutes as they are, never turned into hours; a negative time from an edited file shows as 0.
+    char time[32];
+    std::snprintf(time, sizeof(time), "%02u:%02u", static_cast<unsigned>(std::max(entry.min, 0)),
+                  static_cast<unsigned>(std::max(entry.sec, 0)));
+    return shownName(entry.name) + "     " + time;
 }

@@ -15,8 +15,8 @@ public:
     BestTime& operator=(const BestTime&) = default;
 
     virtual int getVersion() const { return 0; }
-    // "name", "min" and "sec" in any order, until "end". A time that is not a number is reported and
-    // clears `complete`.
+    // "name", "min" and "sec" in any order, until "end". A time that is missing or not a number is
+    // reported and clears `complete`.
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version) const;
 
@@ -25,8 +25,8 @@ public:
     std::string name;  // as recorded (recordedName) or as read from the file
     int min = 0;
     int sec = 0;
-    // False when the file gave a time that is not a number: the lists leave such an entry out rather
-    // than rank it as 0:00. Never written.
+    // False when the file gave no time or one that is not a number: the lists leave such an entry out
+    // rather than rank it as 0:00. Never written.
     bool complete = true;
 };
 
@@ -42,6 +42,6 @@ std::string recordedName(const std::string& userName);
 // earlier versions hold names kept without their padding), never cut.
 std::string shownName(const std::string& name);
 
-// One line of the best-times screen: the shown name, five blanks and the true time as the clock shows
-// it (mm:ss, h:mm:ss past an hour); a file may hold 75 minutes or 90 seconds.
+// One line of the best-times screen: the shown name, five blanks, the minutes and the seconds, each at
+// least two digits ("75:03" for 75 minutes 3 seconds, which only an older or edited file holds).
 std::string bestTimeLine(const BestTime& entry);
