@@ -24,9 +24,40 @@ bool fileExists(const std::string& path) {
     return !path.empty() && std::filesystem::is_regular_file(path, error);
 }
 
+bool startsEntry(const std::string& token) {
+    return token == "BestTime" || token == "\"BestTime\"" || token == "externalFiles" || token == "function";
+}
+
+// A list's entries until its "end". What is not an entry is reported once and stepped over up to the
+// next entry or the list's "end" (an "end" right before an entry closed a broken entry, not the list),
+// so that one stray word does not lose every entry after it. Entries without a whole time are left out.
 void readEntries(BaseInStream& in, std::vector<BestTime>& list) {
-    readValue(in, list);
-    std::erase_if(list, [](const BestTime& entry) { return !entry.complete; });
+    bool progress = false;
+    readContainerSize(in, progress);
+    bool strayReported = false;
+    std::string token;
+    while (nextElement(in) && nextToken(in, token)) {
+        if (startsEntry(token)) {
+            in.unget(token);
+            BestTime entry;
+            readValue(in, entry);
+            if (in.hasFailed()) break;
+            if (entry.complete) list.push_back(std::move(entry));
+            continue;
+        }
+        if (!strayReported) in.warn("a best-times list holds \"" + token + "\" where an entry belongs; it is stepped over");
+        strayReported = true;
+        std::string next;
+        while (nextToken(in, next) && next != "end" && !startsEntry(next)) {
+        }
+        if (next == "end") {
+            std::string after;
+            if (nextToken(in, after)) in.unget(after);
+            if (!startsEntry(after)) break;
+        } else if (!next.empty()) {
+            in.unget(next);
+        }
+    }
 }
 
 }  // namespace
@@ -58,24 +89,26 @@ void BestTimesLists::write(BaseOutStream& out, int) const { writeFields(out, *th
 bool BestTimesLists::load(const std::string& keptFile, const std::string& shippedFile) {
     fileName = keptFile;
     readWithErrors.clear();
+    atkMode.clear();
+    superAtk.clear();
     if (fileExists(keptFile)) {
         BestTimesLists kept;
         FileReader reader(keptFile);
         readValue(reader, kept);
         const bool whole = reader.isOpen() && !reader.hadProblems();
-        if (!whole) readWithErrors = reader.getPath();
-        // Every whole entry of a damaged file is the player's; the shipped lists only stand in for none.
-        if (whole || !kept.atkMode.empty() || !kept.superAtk.empty()) {
-            atkMode = std::move(kept.atkMode);
-            superAtk = std::move(kept.superAtk);
-            return whole;
-        }
+        atkMode = std::move(kept.atkMode);
+        superAtk = std::move(kept.superAtk);
+        if (whole) return true;
+        readWithErrors = reader.getPath();
+        // Every whole entry of a damaged file is the player's. A list it lost altogether comes from the
+        // shipped lists: left empty, it would hold one record for good, each replacing the last.
+        if (!atkMode.empty() && !superAtk.empty()) return false;
     }
     BestTimesLists shipped;
     FileReader reader(shippedFile);
     readValue(reader, shipped);
-    atkMode = std::move(shipped.atkMode);
-    superAtk = std::move(shipped.superAtk);
+    if (atkMode.empty()) atkMode = std::move(shipped.atkMode);
+    if (superAtk.empty()) superAtk = std::move(shipped.superAtk);
     return reader.isOpen() && !reader.hadProblems() && readWithErrors.empty();
 }
 

@@ -18,14 +18,15 @@ public:
 
     virtual int getVersion() const { return 0; }
     // "atkMode" and "superAtk" in any order, until "end" or until both are read; entries are appended
-    // in file order, but for those whose time is not a number (reported).
+    // in file order, but for those without a whole time (reported). What is not an entry is reported
+    // and stepped over.
     void read(BaseInStream& in, int version);
     void write(BaseOutStream& out, int version) const;
 
     // Reads the lists kept at keptFile, or, when there is none yet, the copy shipped with the game
     // (found like any data file); later saves go to keptFile. A kept file read with errors is reported
-    // and keeps every whole entry read; only when none is left are the shipped lists used. Returns
-    // whether the lists in use were read without errors.
+    // and keeps every whole entry read; a list of which none is left comes from the shipped lists.
+    // Returns whether the lists in use were read without errors.
     bool load(const std::string& keptFile, const std::string& shippedFile);
     // Writes both lists to fileName, whole or not at all; a kept file read with errors is first copied
     // to "<name>.bak". False (reported) when it could not be written.

@@ -95,7 +95,10 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
         std::string text;
         std::vector<BestTime> atk, super;
         bool reported;
+        std::string line = "";  // in what is reported
     };
+    const std::string stray = std::string(mine).insert(mine.find("\tBestTime", mine.find("sec 10")), "\tjunkword \n");
+    const std::string noMinutes = std::string(mine).erase(mine.find("min 1 \n\t\tsec 20"), 9);
     // Only the last "end" lost (both lists whole); cut inside an entry; cut after one; a time that is not
     // a number; then nothing readable at all, which leaves the shipped lists in use.
     for (const Damaged& damaged : {
@@ -103,6 +106,10 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
              Damaged{mine.substr(0, mine.rfind("sec")), atk, fiveOf("Ann  Lee", {{2, 10}, {2, 20}}), true},
              Damaged{mine.substr(0, mine.rfind("\tend")), atk, super, true},
              Damaged{noNumber, fiveOf("Ann  Lee", {{0, 50}, {1, 10}, {1, 30}, {1, 40}}), super, true},
+             // Cut inside the first list: the second comes from the shipped lists, not left empty.
+             Damaged{mine.substr(0, mine.find("sec 20")), fiveOf("Ann  Lee", {{0, 50}, {1, 10}}), shipped.superAtk, true},
+             Damaged{stray, atk, super, true, "\"junkword\""},
+             Damaged{noMinutes, fiveOf("Ann  Lee", {{0, 50}, {1, 10}, {1, 30}, {1, 40}}), super, true, "no \"min\""},
              Damaged{"", shipped.atkMode, shipped.superAtk, true},
              Damaged{"BestTimesLists 0 atkMode BestTime 0 name \"unclosed", shipped.atkMode, shipped.superAtk, true},
              Damaged{"BestTimesLists 0 atkMode size 99999 BestTime", shipped.atkMode, shipped.superAtk, true},
@@ -112,6 +119,7 @@ TEST(BestTimesFile, DamagedFilesKeepEveryWholeEntryReadAndAreKeptAsBakBeforeTheF
         BestTimesLists lists;
         const std::string errors = capturedErrors([&] { EXPECT_EQ(lists.load(kept, shippedPath), !damaged.reported); });
         EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), damaged.reported ? 1 : 0) << damaged.text << errors;
+        EXPECT_NE(errors.find(damaged.line), std::string::npos) << errors;
         EXPECT_EQ(lists.atkMode, damaged.atk) << damaged.text;
         EXPECT_EQ(lists.superAtk, damaged.super) << damaged.text;
         EXPECT_EQ(lists.fileName, kept);
@@ -234,8 +242,8 @@ TEST(BestTimesNames, AreRecordedAsGivenInFifteenCharactersAndShownWithTheirTrueT
     EXPECT_EQ(shownName("a name much longer than fifteen"), "a name much longer than fifteen");
     EXPECT_EQ(shownName("\xc3\xa9t\xc3\xa9"), "\xc3\xa9t\xc3\xa9            ");
     EXPECT_EQ(bestTimeLine(BestTime("jo", 2, 5)), "jo                  02:05");
-    EXPECT_EQ(bestTimeLine(BestTime(recordedName("Ann   Lee"), 75, 3)), "Ann   Lee           1:15:03");
-    EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 3, 90)), "speedrunner0001     04:30");
+    EXPECT_EQ(bestTimeLine(BestTime(recordedName("Ann   Lee"), 75, 3)), "Ann   Lee           75:03");
+    EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 3, 90)), "speedrunner0001     03:90");
     EXPECT_EQ(bestTimeLine(BestTime("speedrunner0001", 0, -3)), "speedrunner0001     00:00");
 
     // A recorded name, whatever the user name was, reads back from the file exactly.
