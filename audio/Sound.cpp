@@ -25,6 +25,41 @@ bool isGroupKey(const std::string& token, bool positionGroup) {
     return token == "filename" || token == "positioned" || token == "volume" || token == "loop";
 }
 
+bool startsLikeNumber(const std::string& token) {
+    std::size_t i = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
+    if (i < token.size() && token[i] == '.') ++i;
+    return i < token.size() && token[i] >= '0' && token[i] <= '9';
+}
+
+bool isValueToken(const std::string& token) {
+    return startsLikeNumber(token) || token == "function" || token == "externalFiles";
+}
+
+// Whether the next tokens are a position group: one of its keys followed by a value. A resource named
+// like a key ("spread") is followed by its class instead.
+bool positionGroupFollows(BaseInStream& in) {
+    std::string key;
+    if (!nextToken(in, key)) return false;
+    std::string value;
+    const bool found = nextToken(in, value);
+    if (found) in.unget(value);
+    in.unget(key);
+    return isGroupKey(key, true) && found && isValueToken(value);
+}
+
+// A number field: a word where the number belongs (`volume loud`) is reported and leaves the field as
+// it was, where the plain conversion would make it 0.
+void readNumber(BaseInStream& in, const std::string& key, float& value) {
+    std::string token;
+    if (!nextToken(in, token)) return;
+    if (isValueToken(token)) {
+        in.unget(token);
+        readValue(in, value);
+        return;
+    }
+    in.warn("key \"" + key + "\" of a Sound record holds \"" + token + "\" where a number belongs; it is left as it was");
+}
+
 constexpr float minDistance = 1.0f;
 constexpr float maxDistance = 10000.0f;
 
@@ -141,10 +176,16 @@ bool Sound::isPlaying() const {
 
 // One group of a version-1 record: keys in any order until "end". A key the group does not know is
 // reported and stepped over with its value by the shared skip. A position group that is not there at
-// all (its first token is no key of it) is reported and left to the next reader.
+// all (it does not start with one of its keys and a value) is reported and left to the next reader.
 void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std::string& fileName) {
-    bool first = true;
     std::string token;
+    if (positionGroup && !positionGroupFollows(in)) {
+        // An empty group keeps the defaults.
+        if (nextToken(in, token) && token == "end") return;
+        in.unget(token);
+        in.warn("a positioned Sound record has no position group (found \"" + token + "\")");
+        return;
+    }
     float x = place.x(), y = place.y(), z = place.z();
     while (true) {
         if (!nextToken(in, token)) {
@@ -153,12 +194,6 @@ void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std:
         }
         if (token == "end") break;
         const bool known = isGroupKey(token, positionGroup);
-        if (!known && positionGroup && first) {
-            in.warn("a positioned Sound record has no position group (found \"" + token + "\")");
-            in.unget(token);
-            break;
-        }
-        first = false;
         // A key right before "end" or another key of its group has no value: taking that token as its
         // value would carry the reading on into the records after this one.
         std::string next;
@@ -172,17 +207,17 @@ void Sound::readGroup(BaseInStream& in, bool positionGroup, Vector4& place, std:
         else if (token == "positioned")
             readValue(in, positioned);
         else if (token == "volume")
-            readValue(in, volume);
+            readNumber(in, token, volume);
         else if (token == "loop")
             readValue(in, loop);
         else if (token == "xPos")
-            readValue(in, x);
+            readNumber(in, token, x);
         else if (token == "yPos")
-            readValue(in, y);
+            readNumber(in, token, y);
         else if (token == "zPos")
-            readValue(in, z);
+            readNumber(in, token, z);
         else
-            readValue(in, spread);
+            readNumber(in, token, spread);
         if (in.hasFailed()) break;
     }
     place = Vector4(x, y, z, place.w());
@@ -206,17 +241,13 @@ void Sound::read(BaseInStream& in, int version) {
         }
     } else {
         readGroup(in, false, place, fileName);
-        std::string next;
-        if (!positioned && nextToken(in, next)) {
-            in.unget(next);
-            // A 2D sound has no place: a position group it carries is read and ignored.
-            if (isGroupKey(next, true)) {
-                in.warn("a Sound record that is not positioned has a position group; it is ignored");
-                Vector4 ignoredPlace;
-                const float keptSpread = spread;
-                readGroup(in, true, ignoredPlace, fileName);
-                spread = keptSpread;
-            }
+        // A 2D sound has no place: a position group it carries is read and ignored.
+        if (!positioned && positionGroupFollows(in)) {
+            in.warn("a Sound record that is not positioned has a position group; it is ignored");
+            Vector4 ignoredPlace;
+            const float keptSpread = spread;
+            readGroup(in, true, ignoredPlace, fileName);
+            spread = keptSpread;
         }
         if (positioned && !in.hasFailed()) readGroup(in, true, place, fileName);
     }

@@ -125,6 +125,25 @@ TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherS
     EXPECT_TRUE(last.isLoaded());
     EXPECT_EQ(state.resources.size(), 12u);
     EXPECT_EQ(system->activeChannelCount(), 0);
+
+    // Sounds named like the keys of a record: a name is followed by its class, so none is taken for a
+    // position group. A word where a number belongs is reported and leaves the field as it was.
+    GameState named;
+    const std::string tone = file("tone.wav");
+    const std::string namedErrors = capturedErrors([&] {
+        readResources(named, "volume Sound 1 filename " + tone + " volume loud end\n"
+                             "spread Sound 1 filename " + tone + " volume 0.5 end\n"
+                             "xPos Sound 1 filename " + tone + " positioned true end xPos 1 yPos 2 zPos 3 spread 4 end\n"
+                             "zPos Sound 1 filename " + tone + " end\n"
+                             "end\n");
+    });
+    ASSERT_EQ(named.resources.size(), 4u) << namedErrors;
+    EXPECT_EQ(namedErrors.find('\n'), namedErrors.rfind('\n')) << namedErrors;
+    EXPECT_EQ(countLines(namedErrors, "\"loud\""), 1);
+    EXPECT_EQ(named.get<Sound>("volume").volume, 0.0f);
+    EXPECT_FLOAT_EQ(named.get<Sound>("spread").volume, 0.5f);
+    EXPECT_EQ(named.get<Sound>("xPos").position, Vector4(1, 2, 3, 1));
+    EXPECT_TRUE(named.get<Sound>("zPos").isLoaded());
 }
 
 TEST_F(SoundTest, CopiesShareOneDecodedFileAndTheLastCopyReleasesIt) {
