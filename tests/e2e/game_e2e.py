@@ -17,6 +17,7 @@ import subprocess
 import sys
 import tempfile
 import threading
+import traceback
 import time
 import zlib
 
@@ -819,18 +820,28 @@ SANITIZER_REPORTS = ("ERROR: AddressSanitizer", "ERROR: LeakSanitizer", "runtime
 
 
 def sanitizer_reports(log):
-    """Fails on a report of the sanitizers (a game built with them) in the games' output."""
-    if os.path.exists(log):
-        with open(log, errors="replace") as f:
-            text = f.read()
-        found = [marker for marker in SANITIZER_REPORTS if marker in text]
-        check(not found, "the sanitizers reported %s:\n%s" % (", ".join(found), text[-8000:]))
+    """The sanitizers' reports (a game built with them) in the games' whole output: each from its first
+    line to its SUMMARY line."""
+    if not os.path.exists(log):
+        return ""
+    with open(log, errors="replace") as f:
+        lines = f.read().splitlines()
+    reports, inside = [], False
+    for line in lines:
+        if any(marker in line for marker in SANITIZER_REPORTS):
+            inside = True
+        if inside:
+            reports.append(line)
+            if line.startswith("SUMMARY:"):
+                inside = False
+    return "\n".join(reports)
 
 
 def run_scenario(name, prefix, play, extra_arguments=lambda parser: None):
     """The command line every scenario script shares: --game, --repo, --keep and the script's own
     options; plays `play(game, repo, tmp, args)` in a temporary folder, kept (with the game's last
-    output shown) when it fails."""
+    output shown) when it fails. A sanitizer report fails the scenario whatever else happened, and its
+    lines are printed in full, so that a try that failed anyway still shows it."""
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
     parser.add_argument("--repo", required=True)
@@ -840,15 +851,22 @@ def run_scenario(name, prefix, play, extra_arguments=lambda parser: None):
     name = name(args) if callable(name) else name
     check(os.environ.get("DISPLAY"), "no DISPLAY: run inside xvfb-run")
     tmp = tempfile.mkdtemp(prefix=prefix)
+    log = os.path.join(tmp, "game.log")
+    failure = None
     try:
         play(os.path.abspath(args.game), os.path.abspath(args.repo), tmp, args)
-        sanitizer_reports(os.path.join(tmp, "game.log"))
-    except Failure as failure:
-        print("FAILED %s: %s" % (name, failure), file=sys.stderr)
-        log = os.path.join(tmp, "game.log")
+    except Failure as failed:
+        failure = str(failed)
+    except Exception:
+        failure = traceback.format_exc()
+    reports = sanitizer_reports(log)
+    if failure or reports:
+        print("FAILED %s: %s" % (name, failure or "the sanitizers reported faults"), file=sys.stderr)
         if os.path.exists(log):
-            with open(log) as f:
+            with open(log, errors="replace") as f:
                 print("--- game output ---\n" + f.read()[-4000:], file=sys.stderr)
+        if reports:
+            print("--- sanitizer reports ---\n" + reports, file=sys.stderr)
         print("(files kept in %s)" % tmp, file=sys.stderr)
         sys.exit(1)
     if not args.keep:
