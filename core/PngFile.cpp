@@ -2,11 +2,9 @@
 #include "core/PngFile.h"
 
 #include <GL/gl.h>
-#include <fcntl.h>
 #include <png.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
@@ -17,6 +15,7 @@
 #include <vector>
 
 #include "core/FileLookup.h"
+#include "core/FileWriter.h"
 
 const char* const levelDataKeyword = "levelData";
 
@@ -177,6 +176,9 @@ std::FILE* openPng(const std::string& path, std::string& resolved, bool reportFa
 }  // namespace
 
 unsigned char* newPixelBlock(std::size_t rowBytes, std::uint32_t height) {
+    // No block can be larger than PTRDIFF_MAX bytes: such a size (or one past size_t) is refused before
+    // the allocator is asked.
+    if (rowBytes > (PTRDIFF_MAX - 8) / (static_cast<std::size_t>(height) + 1)) return nullptr;
     const std::size_t imageBytes = rowBytes * height;
     const std::size_t slack = rowBytes + 8;
     auto* block = new (std::nothrow) unsigned char[imageBytes + slack];
@@ -262,21 +264,6 @@ bool readPngText(const std::string& path) {
 }
 
 namespace {
-
-// Creates a new, empty file in the target's folder; the caller renames it over the target when done.
-int createTemporaryBeside(const std::string& target, std::string& temporary) {
-    static std::atomic<unsigned> counter{0};
-    std::string::size_type slash = target.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = folder + "." + name + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(counter++);
-        int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
 
 // Encodes into an open file. Everything with a destructor is made by the caller, before the error jump.
 bool encodePng(std::FILE* file, const PixelImage& image, const std::string& text, std::vector<png_bytep>& rows,
@@ -382,18 +369,28 @@ bool writePngImage(const std::string& path, const PixelImage& image, const std::
     return encoded;
 }
 
-PixelImage readBackBuffer() {
+namespace {
+
+// The viewport of the back buffer, or the empty record: for an empty viewport, or when the pixels
+// cannot be held (then outOfMemory says so).
+PixelImage readViewport(std::string& outOfMemory) {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     PixelImage image;
     if (viewport[2] <= 0 || viewport[3] <= 0) return image;
+    const std::size_t rowBytes = static_cast<std::size_t>(viewport[2]) * 3;
+    image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(rowBytes, static_cast<std::uint32_t>(viewport[3])));
+    if (!image.pixels) {
+        outOfMemory =
+            "out of memory for a " + std::to_string(viewport[2]) + "x" + std::to_string(viewport[3]) + " screenshot";
+        return PixelImage();
+    }
     image.width = static_cast<std::uint32_t>(viewport[2]);
     image.height = static_cast<std::uint32_t>(viewport[3]);
     image.channels = 3;
     image.format = GL_RGB;
     image.bitDepth = 8;
-    image.rowBytes = static_cast<std::size_t>(image.width) * 3;
-    image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(image.rowBytes, image.height));
+    image.rowBytes = rowBytes;
 
     glReadBuffer(GL_BACK);
     glPixelTransferf(GL_RED_BIAS, 0.0f);
@@ -406,11 +403,21 @@ PixelImage readBackBuffer() {
     return image;
 }
 
+}  // namespace
+
+PixelImage readBackBuffer() {
+    std::string outOfMemory;
+    PixelImage image = readViewport(outOfMemory);
+    if (!outOfMemory.empty()) std::cerr << "error: " << outOfMemory << std::endl;
+    return image;
+}
+
 bool writePngWithText(const std::string& path, const std::string& text) {
-    PixelImage image = readBackBuffer();
+    std::string outOfMemory;
+    PixelImage image = readViewport(outOfMemory);
     if (image.empty()) {
-        std::cerr << "error: could not write PNG file \"" << toNativePath(path) << "\": the viewport is empty"
-                  << std::endl;
+        std::cerr << "error: could not write PNG file \"" << toNativePath(path)
+                  << "\": " << (outOfMemory.empty() ? "the viewport is empty" : outOfMemory) << std::endl;
         return false;
     }
     return writePngImage(path, image, text);

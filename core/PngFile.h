@@ -34,7 +34,8 @@ struct PixelImage {
 
 // A block for rowBytes * height bytes of pixels followed by one row and 8 bytes more, zeroed: GLU's
 // mipmap builder, scaling a picture whose sides are not powers of two, reads up to a row and a pixel
-// past the last row (weighing them zero). Null when out of memory; freed with delete[].
+// past the last row (weighing them zero). Null when out of memory (or larger than any block can be);
+// freed with delete[].
 unsigned char* newPixelBlock(std::size_t rowBytes, std::uint32_t height);
 
 // True when the bytes begin with the 8-byte PNG signature (fewer than 8 bytes never do).
@@ -54,7 +55,7 @@ bool readPngText(const std::string& path);
 bool writePngImage(const std::string& path, const PixelImage& image, const std::string& text);
 
 // Reads the current viewport of the OpenGL back buffer as 8-bit RGB, bottom row first. Needs a current
-// context on this thread.
+// context on this thread. An empty viewport, or pixels that cannot be held (reported), give the empty record.
 PixelImage readBackBuffer();
 
 // Writes the back buffer's viewport as a PNG level file carrying text (see writePngImage).

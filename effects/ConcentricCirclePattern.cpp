@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iostream>
 #include <iterator>
 #include <memory>
 
@@ -52,6 +53,11 @@ PixelImage ConcentricCirclePattern::buildRingImage(float scale, float thinness, 
 
     PixelImage image;
     image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(ringTextureWidth, ringTextureHeight));
+    if (!image.pixels) {
+        std::cerr << "error: out of memory for a " << ringTextureWidth << "x" << ringTextureHeight << " ring image"
+                  << std::endl;
+        return PixelImage();
+    }
     image.width = ringTextureWidth;
     image.height = ringTextureHeight;
     image.channels = 1;
@@ -81,5 +87,7 @@ PixelImage ConcentricCirclePattern::buildRingImage(float scale, float thinness, 
 }
 
 Texture ConcentricCirclePattern::buildTexture(float scale, float thinness, float sharpness) {
-    return Texture(buildRingImage(scale, thinness, sharpness), GL_RGBA);
+    const PixelImage image = buildRingImage(scale, thinness, sharpness);
+    // An image that could not be held is reported already: drawn white without a second line.
+    return Texture(image.empty() ? whitePixelImage() : image, GL_RGBA);
 }

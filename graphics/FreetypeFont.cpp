@@ -66,11 +66,16 @@ std::uint8_t coverageAt(const FT_Bitmap& bitmap, unsigned column, unsigned row) 
     }
 }
 
-// An image of w x h luminance-alpha pixels, white and fully transparent.
+// An image of w x h luminance-alpha pixels, white and fully transparent; the empty record (reported)
+// when it cannot be held.
 PixelImage makeTextImage(int w, int h) {
     PixelImage image;
     const std::size_t bytes = static_cast<std::size_t>(w) * h * 2;
     std::shared_ptr<unsigned char[]> pixels(newPixelBlock(static_cast<std::size_t>(w) * 2, static_cast<std::uint32_t>(h)));
+    if (!pixels) {
+        std::cerr << "error: out of memory for a " << w << "x" << h << " text image" << std::endl;
+        return image;
+    }
     for (std::size_t i = 0; i < bytes; i += 2) {
         pixels[i] = 255;
         pixels[i + 1] = 0;
@@ -384,6 +389,7 @@ PixelImage FreetypeFont::renderToImage(const std::wstring& text) const {
     const int h = evenCeiling(static_cast<float>(size * extent.lines + extent.lastLineDescent + 2 * border));
     if (w <= 0 || h <= 0) return PixelImage();
     PixelImage image = makeTextImage(w, h);
+    if (image.empty()) return image;
     const int firstBaselineRow = (extent.lines - 1) * size + extent.lastLineDescent + border;
     layoutText(text, [&](int, FT_BitmapGlyph glyph, int x, int y) {
         blitGlyph(image, glyph, x + border, firstBaselineRow + y);
@@ -405,6 +411,8 @@ FontSheetImage FreetypeFont::buildFontSheetImage(const std::wstring& text) const
     const int h = evenCeiling(static_cast<float>(extent.lastLineDescent + 2 * (size * extent.lines + border)));
     if (w <= 0 || h <= 0) return sheet;
     sheet.image = makeTextImage(w, h);
+    // Without an image, rectangles would point into a texture that is never made.
+    if (sheet.image.empty()) return sheet;
     const int firstBaselineRow = (2 * extent.lines - 1) * size + extent.lastLineDescent + border;
     layoutWith(*this, false, text, [&](int index, FT_BitmapGlyph glyph, int x, int bottom) {
         // Lines lie twice the size apart; within its line the glyph keeps its own offset from the

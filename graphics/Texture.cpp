@@ -56,6 +56,10 @@ PixelImage copyImageRect(const PixelImage& image, const TextureRect& rect) {
     const std::size_t rowBytes = w * pixelBytes;
     PixelImage result;
     result.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(rowBytes, static_cast<std::uint32_t>(h)));
+    if (!result.pixels) {
+        std::cerr << "error: out of memory for a " << w << "x" << h << " copy of a texture rectangle" << std::endl;
+        return PixelImage();
+    }
     for (std::size_t r = 0; r < h; ++r) {
         const unsigned char* source =
             image.pixels.get() + (static_cast<std::size_t>(rect.minY) + r) * image.rowBytes + rect.minX * pixelBytes;
@@ -125,6 +129,13 @@ Texture::Texture(const PixelImage& source, unsigned internalFormat) {
     PixelImage packed;
     if (image->rowBytes != static_cast<std::size_t>(image->width) * image->channels) {
         packed = copyImageRect(*image, TextureRect{0, 0, width, height});
+        // Reported by the copy; GL must not be handed its missing pixels.
+        if (packed.empty()) {
+            packed = whitePixelImage();
+            internalFormat = GL_RGBA;
+            width = height = 1;
+            opaque = true;
+        }
         image = &packed;
     }
     glGenTextures(1, &glName);
@@ -197,7 +208,9 @@ Texture Texture::loadSubImage(const PixelImage& image, int minX, int minY, int m
         return Texture(whitePixelImage(), GL_RGBA);
     }
     if (asked.minX < 0 || asked.minY < 0) reportRect("was clamped into", asked, image);
-    return Texture(copyImageRect(image, rect), GL_RGBA);
+    const PixelImage cut = copyImageRect(image, rect);
+    // A copy that could not be held is reported already.
+    return Texture(cut.empty() ? whitePixelImage() : cut, GL_RGBA);
 }
 
 void Texture::read(BaseInStream& in, int version) {

@@ -4,6 +4,8 @@
 
 #include <GL/gl.h>
 
+#include <climits>
+
 #include "graphics/Animation.h"
 #include "graphics/Texture.h"
 
@@ -83,6 +85,17 @@ TEST(CopyImageRect, CopiesTightRowsOfOddWidths) {
             for (int c = 0; c < 3; ++c)
                 EXPECT_EQ(cut.pixels[y * 9 + x * 3 + c], image.pixels[(y + 1) * 15 + (x + 1) * 3 + c])
                     << x << "," << y << "," << c;
+}
+
+TEST(CopyImageRect, ACopyTooLargeToHoldIsReportedAndEmpty) {
+    // Only the size is read before the copy is made, so the image need not have the pixels it claims.
+    PixelImage huge = numberedImage(1, 1, 4);
+    huge.width = huge.height = INT_MAX;
+    huge.rowBytes = std::size_t(INT_MAX) * 4;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(copyImageRect(huge, rect(0, 0, INT_MAX, INT_MAX)).empty());
+    const std::string report = testing::internal::GetCapturedStderr();
+    EXPECT_NE(report.find("out of memory"), std::string::npos) << report;
 }
 
 TEST(CopyImageRect, TakesTheLastPixelOfAClampedEdge) {
