@@ -50,6 +50,16 @@ private:
 // on failure, leaving any old file untouched.
 bool writeFileAtomically(const std::string& path, const std::string& data);
 
+// Creates the temporary file that a save of path is written into before it is renamed over path:
+// "<path>.tmp" and six characters, with the mode of the file at path (or of a new file, when there is
+// none). First removes the temporaries that earlier saves of path, killed partway, left behind. Returns
+// the open descriptor (which holds the temporary locked until it is closed), or -1 with errno set.
+int createTemporaryBeside(const std::string& path, std::string& temporary);
+// Removes from path's folder the temporaries of saves of path that were cut short: "<name>.tmp" and
+// the six characters mkstemp puts there, and ".<name>.tmp<pid>-<n>" that PNG saves used to leave.
+// Temporaries that a save in progress holds locked, and everything else, are left alone.
+void removeStaleTemporaries(const std::string& path);
+
 // Before a file that was read with errors (readFrom) is overwritten at path: the file as it is gets
 // copied to "<path>.bak", with one line on std::cerr saying so. Returns false (reported) when the copy
 // could not be made, and the file must then not be overwritten; backedUp tells whether a copy was made

@@ -11,6 +11,7 @@
 #include <functional>
 #include <iterator>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -79,6 +80,17 @@ void killWhileSaving(const std::filesystem::path& target, const Saver& save, int
         }
     }
     EXPECT_EQ(leftFirst + leftSecond, rounds);
+
+    // The next save removes the temporaries the kills left (planted ones too, should the kills have left
+    // none), and nothing else, however alike its name.
+    const std::string name = target.filename().string();
+    for (const std::string& other : {name + ".tmpAb12Cd", "." + name + ".tmp123-4", name + ".tmpfoo", name + ".bak"})
+        std::ofstream(target.parent_path() / other) << "planted";
+    ASSERT_TRUE(save(0));
+    std::set<std::string> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(target.parent_path()))
+        entries.insert(entry.path().filename().string());
+    EXPECT_EQ(entries, (std::set<std::string>{name, name + ".tmpfoo", name + ".bak"}));
 }
 
 TEST(KilledWhileSaving, ALargeLevelIsLeftWhole) {
