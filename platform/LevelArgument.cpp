@@ -1,12 +1,36 @@
-// Copying a PNG level's text into the first level's file.
+// Copying a PNG level's text into the first level's file, the file as shipped kept beside it.
 #include "platform/LevelArgument.h"
 
+#include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <system_error>
 
 #include "core/FileLookup.h"
 #include "core/FileReader.h"
 #include "core/FileWriter.h"
 #include "core/PngFile.h"
+
+namespace {
+
+// Keeps the level file as it is in "<path>.bak" unless a copy is there already: the first copy is the
+// level as shipped, which later pictures must not overwrite. False (reported) when it cannot be kept.
+bool keepShippedLevel(const std::string& path, const std::string& argument) {
+    const std::string backup = path + ".bak";
+    std::error_code error;
+    if (std::filesystem::exists(path, error) && !std::filesystem::exists(backup, error) && !error) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string text = readFileToString(in);
+        if (in.is_open() && !in.fail() && writeFileAtomically(backup, text)) return true;
+    } else if (!error) {
+        return true;
+    }
+    std::cerr << "The level in \"" << argument << "\" is not used: \"" << path << "\" could not be kept as \""
+              << backup << "\"" << std::endl;
+    return false;
+}
+
+}  // namespace
 
 bool applyLevelArgument(const std::vector<std::string>& arguments, const std::string& startingState) {
     for (const std::string& argument : arguments) {
@@ -20,7 +44,17 @@ bool applyLevelArgument(const std::vector<std::string>& arguments, const std::st
         }
         // At the path as given (which the lookup tries first), in native form: settings name paths
         // with backslashes.
-        return writeFileAtomically(toNativePath(startingState), level.getText());
+        const std::string path = toNativePath(startingState);
+        // Run from another folder than the game's, the level's folder is not there yet.
+        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+        std::error_code error;
+        if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
+            std::cerr << "The level in \"" << argument << "\" is not used: the folder \"" << folder.string()
+                      << "\" could not be made: " << error.message() << std::endl;
+            return false;
+        }
+        if (!keepShippedLevel(path, argument)) return false;
+        return writeFileAtomically(path, level.getText());
     }
     return false;
 }

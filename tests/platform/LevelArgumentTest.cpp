@@ -59,6 +59,12 @@ TEST_F(LevelArgumentTest, TheFirstLevelPictureReplacesTheStartingLevel) {
     const std::string second = picture("second.png", "Editor 2 resourceFileName b.res end end");
     EXPECT_TRUE(applyLevelArgument({"--verbose", first, second}, startingState));
     EXPECT_EQ("Editor 2 resourceFileName a.res end end", startingStateText());
+
+    // The shipped level outlives any number of pictures in its ".bak".
+    EXPECT_TRUE(applyLevelArgument({second}, startingState));
+    EXPECT_EQ("Editor 2 resourceFileName b.res end end", startingStateText());
+    std::ifstream backup(startingState + ".bak");
+    EXPECT_EQ("the shipped level", std::string(std::istreambuf_iterator<char>(backup), {}));
 }
 
 TEST_F(LevelArgumentTest, OtherArgumentsLeaveTheStartingLevelAlone) {
@@ -85,14 +91,19 @@ TEST_F(LevelArgumentTest, APictureAfterAPlainOneStillCounts) {
         EXPECT_EQ(entry.path().filename().string().find('\\'), std::string::npos) << entry.path();
 }
 
-TEST_F(LevelArgumentTest, AFolderThatIsNotThereLosesNothingAndIsReported) {
+TEST_F(LevelArgumentTest, AFolderThatIsNotThereIsMadeOneThatCannotBeLosesNothing) {
     const std::string level = picture("level.png", "level text");
-    const std::string nowhere = (folder / "no such folder" / "first.lvl").string();
+    const fs::path missing = folder / "no such folder" / "Levels" / "first.lvl";
+    EXPECT_TRUE(applyLevelArgument({level}, missing.string()));
+    std::ifstream in(missing);
+    EXPECT_EQ("level text", std::string(std::istreambuf_iterator<char>(in), {}));
+
+    // A file where a folder should be.
+    const std::string nowhere = (folder / "level.png" / "no such folder" / "first.lvl").string();
     testing::internal::CaptureStderr();
     EXPECT_FALSE(applyLevelArgument({level}, nowhere));
     const std::string report = testing::internal::GetCapturedStderr();
     EXPECT_NE(std::string::npos, report.find("no such folder")) << report;
-    EXPECT_FALSE(fs::exists(nowhere));
     EXPECT_EQ("the shipped level", startingStateText());
 }
 
