@@ -440,7 +440,8 @@ def first_level(game_binary, repo, tmp):
 def level_argument(game_binary, repo, tmp):
     work, home = os.path.join(tmp, "work"), os.path.join(tmp, "home")
     starting_state = setting(repo, "startingState")
-    os.makedirs(os.path.join(work, os.path.dirname(starting_state)))
+    # An empty working folder: the game makes the level's folder in it.
+    os.makedirs(work)
     os.makedirs(home)
     shipped = os.path.join(repo, starting_state)
     before = file_digest(shipped)
