@@ -48,8 +48,7 @@ void readEntries(BaseInStream& in, std::vector<BestTime>& list) {
         if (!strayReported) in.warn("a best-times list holds \"" + token + "\" where an entry belongs; it is stepped over");
         strayReported = true;
         std::string next;
-        while (nextToken(in, next) && next != "end" && !startsEntry(next)) {
-        }
+        while (nextToken(in, next) && next != "end" && !startsEntry(next)) continue;
         if (next == "end") {
             std::string after;
             if (nextToken(in, after)) in.unget(after);
