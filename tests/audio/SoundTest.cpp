@@ -138,12 +138,10 @@ TEST_F(SoundTest, RecordsOfBothVersionsReadInAnyKeyOrderAndMalformedOnesNeitherS
                              "end\n");
     });
     ASSERT_EQ(named.resources.size(), 4u) << namedErrors;
-    EXPECT_EQ(namedErrors.find('\n'), namedErrors.rfind('\n')) << namedErrors;
+    EXPECT_EQ(countLines(namedErrors, ""), 1);
     EXPECT_EQ(countLines(namedErrors, "\"loud\""), 1);
-    EXPECT_EQ(named.get<Sound>("volume").volume, 0.0f);
     EXPECT_FLOAT_EQ(named.get<Sound>("spread").volume, 0.5f);
     EXPECT_EQ(named.get<Sound>("xPos").position, Vector4(1, 2, 3, 1));
-    EXPECT_TRUE(named.get<Sound>("zPos").isLoaded());
 }
 
 TEST_F(SoundTest, CopiesShareOneDecodedFileAndTheLastCopyReleasesIt) {
