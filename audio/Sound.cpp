@@ -25,14 +25,8 @@ bool isGroupKey(const std::string& token, bool positionGroup) {
     return token == "filename" || token == "positioned" || token == "volume" || token == "loop";
 }
 
-bool startsLikeNumber(const std::string& token) {
-    std::size_t i = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
-    if (i < token.size() && token[i] == '.') ++i;
-    return i < token.size() && token[i] >= '0' && token[i] <= '9';
-}
-
 bool isValueToken(const std::string& token) {
-    return startsLikeNumber(token) || token == "function" || token == "externalFiles";
+    return isNumberToken(token) || token == "function" || token == "externalFiles";
 }
 
 // Whether the next tokens are a position group: one of its keys followed by a value. A resource named

@@ -523,13 +523,13 @@ bool readKey(BaseInStream& in, std::string& key) {
     return !in.hasFailed();
 }
 
-namespace {
 bool isNumberToken(const std::string& token) {
-    std::size_t i = token[0] == '-' || token[0] == '+' ? 1 : 0;
+    std::size_t i = !token.empty() && (token[0] == '-' || token[0] == '+') ? 1 : 0;
     if (i < token.size() && token[i] == '.') ++i;
     return i < token.size() && token[i] >= '0' && token[i] <= '9';
 }
 
+namespace {
 bool isIntegerToken(const std::string& token) {
     std::size_t i = token[0] == '-' || token[0] == '+' ? 1 : 0;
     if (i == token.size()) return false;

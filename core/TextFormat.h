@@ -63,6 +63,8 @@ ArchetypeInstantiator getArchetypeInstantiator();
 
 // The next token with "//" comment lines skipped; false (token empty) at the end of the input.
 bool nextToken(BaseInStream& in, std::string& token);
+// Whether a token starts like a number (a sign, a point, then a digit), as the number readers take it.
+bool isNumberToken(const std::string& token);
 
 // Strings: a bare token, "" for the empty string, or a double-quoted text that may span tokens and
 // lines (read exactly, white space included, on the text streams). Inside quotes \" is a double quote
