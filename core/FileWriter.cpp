@@ -169,6 +169,13 @@ bool FileWriter::writeTextFile() { return writeFileAtomically(path, text); }
 
 bool FileWriter::writePngFile() { return writePngWithText(path, text); }
 
+bool copyFileAtomically(const std::string& from, const std::string& to) {
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    const std::string contents = readFileToString(in);
+    return !in.bad() && writeFileAtomically(to, contents);
+}
+
 bool backUpFileReadWithErrors(const std::string& path, const std::string& readFrom, bool& backedUp) {
     backedUp = false;
     struct stat target {};
@@ -177,17 +184,7 @@ bool backUpFileReadWithErrors(const std::string& path, const std::string& readFr
     if (::stat(nativePath.c_str(), &target) != 0 || ::stat(toNativePath(readFrom).c_str(), &source) != 0 ||
         target.st_dev != source.st_dev || target.st_ino != source.st_ino)
         return true;
-    std::string contents;
-    {
-        std::ifstream in(nativePath, std::ios::binary);
-        if (!in) {
-            std::cerr << "\"" << nativePath << "\" was read with errors and could not be kept as \"" << nativePath
-                      << ".bak\"; it is not overwritten" << std::endl;
-            return false;
-        }
-        contents = readFileToString(in);
-    }
-    if (!writeFileAtomically(nativePath + ".bak", contents)) {
+    if (!copyFileAtomically(nativePath, nativePath + ".bak")) {
         std::cerr << "\"" << nativePath << "\" was read with errors and could not be kept as \"" << nativePath
                   << ".bak\"; it is not overwritten" << std::endl;
         return false;

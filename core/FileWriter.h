@@ -49,6 +49,8 @@ private:
 // Writes data whole to path through a temporary file beside it and a rename. Reports and returns false
 // on failure, leaving any old file untouched.
 bool writeFileAtomically(const std::string& path, const std::string& data);
+// Copies the file at from, as it is, to "to" (written whole or not at all); false when either fails.
+bool copyFileAtomically(const std::string& from, const std::string& to);
 
 // Creates the temporary file that a save of path is written into before it is renamed over path:
 // "<path>.tmp" and six characters, with the mode of the file at path (or of a new file, when there is

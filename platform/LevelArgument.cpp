@@ -2,7 +2,6 @@
 #include "platform/LevelArgument.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <system_error>
 
@@ -19,9 +18,7 @@ bool keepShippedLevel(const std::string& path, const std::string& argument) {
     const std::string backup = path + ".bak";
     std::error_code error;
     if (std::filesystem::exists(path, error) && !std::filesystem::exists(backup, error) && !error) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string text = readFileToString(in);
-        if (in.is_open() && !in.fail() && writeFileAtomically(backup, text)) return true;
+        if (copyFileAtomically(path, backup)) return true;
     } else if (!error) {
         return true;
     }
