@@ -369,11 +369,7 @@ bool writePngImage(const std::string& path, const PixelImage& image, const std::
     return encoded;
 }
 
-namespace {
-
-// The viewport of the back buffer, or the empty record: for an empty viewport, or when the pixels
-// cannot be held (then outOfMemory says so).
-PixelImage readViewport(std::string& outOfMemory) {
+PixelImage readBackBuffer() {
     GLint viewport[4] = {0, 0, 0, 0};
     glGetIntegerv(GL_VIEWPORT, viewport);
     PixelImage image;
@@ -381,8 +377,7 @@ PixelImage readViewport(std::string& outOfMemory) {
     const std::size_t rowBytes = static_cast<std::size_t>(viewport[2]) * 3;
     image.pixels = std::shared_ptr<unsigned char[]>(newPixelBlock(rowBytes, static_cast<std::uint32_t>(viewport[3])));
     if (!image.pixels) {
-        outOfMemory =
-            "out of memory for a " + std::to_string(viewport[2]) + "x" + std::to_string(viewport[3]) + " screenshot";
+        std::cerr << "error: out of memory for a " << viewport[2] << "x" << viewport[3] << " screenshot" << std::endl;
         return PixelImage();
     }
     image.width = static_cast<std::uint32_t>(viewport[2]);
@@ -403,21 +398,11 @@ PixelImage readViewport(std::string& outOfMemory) {
     return image;
 }
 
-}  // namespace
-
-PixelImage readBackBuffer() {
-    std::string outOfMemory;
-    PixelImage image = readViewport(outOfMemory);
-    if (!outOfMemory.empty()) std::cerr << "error: " << outOfMemory << std::endl;
-    return image;
-}
-
 bool writePngWithText(const std::string& path, const std::string& text) {
-    std::string outOfMemory;
-    PixelImage image = readViewport(outOfMemory);
+    PixelImage image = readBackBuffer();
     if (image.empty()) {
         std::cerr << "error: could not write PNG file \"" << toNativePath(path)
-                  << "\": " << (outOfMemory.empty() ? "the viewport is empty" : outOfMemory) << std::endl;
+                  << "\": the viewport is empty or its pixels could not be held" << std::endl;
         return false;
     }
     return writePngImage(path, image, text);
