@@ -26,7 +26,7 @@ bool isGroupKey(const std::string& token, bool positionGroup) {
 }
 
 bool isValueToken(const std::string& token) {
-    return isNumberToken(token) || token == "function" || token == "externalFiles";
+    return isNumberToken(token) || isValueDirective(token);
 }
 
 // Whether the next tokens are a position group: one of its keys followed by a value. A resource named

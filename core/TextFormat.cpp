@@ -514,7 +514,7 @@ bool readKey(BaseInStream& in, std::string& key) {
         return false;
     }
     if (is(token, "end")) return false;
-    if (token[0] != '"' && !is(token, "externalFiles") && !is(token, "function")) {
+    if (token[0] != '"' && !isValueDirective(token)) {
         key.swap(token);
         return true;
     }
@@ -528,6 +528,8 @@ bool isNumberToken(const std::string& token) {
     if (i < token.size() && token[i] == '.') ++i;
     return i < token.size() && token[i] >= '0' && token[i] <= '9';
 }
+
+bool isValueDirective(const std::string& token) { return is(token, "externalFiles") || is(token, "function"); }
 
 namespace {
 bool isIntegerToken(const std::string& token) {

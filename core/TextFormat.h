@@ -65,6 +65,8 @@ ArchetypeInstantiator getArchetypeInstantiator();
 bool nextToken(BaseInStream& in, std::string& token);
 // Whether a token starts like a number (a sign, a point, then a digit), as the number readers take it.
 bool isNumberToken(const std::string& token);
+// Whether a token brings a value from elsewhere: "externalFiles" or "function", which stand in for any value.
+bool isValueDirective(const std::string& token);
 
 // Strings: a bare token, "" for the empty string, or a double-quoted text that may span tokens and
 // lines (read exactly, white space included, on the text streams). Inside quotes \" is a double quote
@@ -784,24 +786,29 @@ constexpr Field<typename MemberTraits<decltype(Member)>::Class> field(const char
 }
 
 // Keys in any order until "end"; a key may be left out (its field keeps its value); an unknown key is
-// reported and stepped over (skipUnknownKey). The input attributes are emptied after every key.
+// reported and stepped over (skipUnknownKey). The input attributes are emptied after every key. given[i]
+// is set for each field the input held.
 template <class C, std::size_t N>
-BaseInStream& readFields(BaseInStream& in, C& object, const Field<C> (&fields)[N]) {
+BaseInStream& readFields(BaseInStream& in, C& object, const Field<C> (&fields)[N], bool (&given)[N]) {
     std::string key;
     while (readKey(in, key)) {
-        const Field<C>* found = nullptr;
-        for (const Field<C>& f : fields)
-            if (f.matches(key)) {
-                found = &f;
-                break;
-            }
-        if (found)
-            found->read(in, object);
-        else
+        std::size_t found = 0;
+        while (found < N && !fields[found].matches(key)) ++found;
+        if (found < N) {
+            fields[found].read(in, object);
+            given[found] = true;
+        } else {
             skipUnknownKey(in, key);
+        }
         in.attributes.clear();
     }
     return in;
+}
+
+template <class C, std::size_t N>
+BaseInStream& readFields(BaseInStream& in, C& object, const Field<C> (&fields)[N]) {
+    bool given[N] = {};
+    return readFields(in, object, fields, given);
 }
 
 // Every field in table order, then "end".

@@ -15,7 +15,7 @@ namespace {
 void readTime(BaseInStream& in, int& value, bool& complete) {
     std::string token;
     if (!nextToken(in, token)) return;  // the entry's reader reports the cut
-    if (token == "function" || token == "externalFiles") {
+    if (isValueDirective(token)) {
         in.unget(token);
         readValue(in, value);
         return;
@@ -75,21 +75,9 @@ std::string padded(std::string name) {
 }  // namespace
 
 void BestTime::read(BaseInStream& in, int) {
-    // The table's loop, noting which keys came: an entry without its minutes or seconds would rank as
-    // if they were 0.
+    // An entry without its minutes or seconds would rank as if they were 0.
     bool given[std::size(bestTimeFields)] = {};
-    std::string key;
-    while (readKey(in, key)) {
-        const auto* found = std::find_if(std::begin(bestTimeFields), std::end(bestTimeFields),
-                                         [&key](const Field<BestTime>& f) { return f.matches(key); });
-        if (found != std::end(bestTimeFields)) {
-            found->read(in, *this);
-            given[found - std::begin(bestTimeFields)] = true;
-        } else {
-            skipUnknownKey(in, key);
-        }
-        in.attributes.clear();
-    }
+    readFields(in, *this, bestTimeFields, given);
     if (complete && !in.hasFailed() && !(given[1] && given[2])) {
         in.warn(std::string("a best time has no \"") + (given[1] ? "sec" : "min") + "\"; the entry is left out");
         complete = false;

@@ -25,7 +25,7 @@ bool fileExists(const std::string& path) {
 }
 
 bool startsEntry(const std::string& token) {
-    return token == "BestTime" || token == "\"BestTime\"" || token == "externalFiles" || token == "function";
+    return token == "BestTime" || token == "\"BestTime\"" || isValueDirective(token);
 }
 
 // A list's entries until its "end". What is not an entry is reported once and stepped over up to the
